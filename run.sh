@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and starts Nembra from the build folder
+# with the bundled sample reference lists beside it.
+source "$(dirname "$0")/scripts/common.sh"
+ensure_packages
+build -DNEMBRA_BUILD_TESTS=OFF
+exec "$NEMBRA_BUILD/bin/nembra" "$@"

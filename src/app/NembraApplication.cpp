@@ -1,0 +1,37 @@
+#include "NembraApplication.h"
+
+#include <exception>
+
+#include <QLibraryInfo>
+#include <QTranslator>
+
+#include "ErrorGuard.h"
+
+NembraApplication::NembraApplication(int &argc, char **argv)
+    : QApplication(argc, argv)
+{
+    setApplicationName(QStringLiteral("Nembra"));
+    setApplicationDisplayName(QStringLiteral("Nembra"));
+    setApplicationVersion(QStringLiteral(NEMBRA_VERSION_TEXT));
+
+    // Buttons and texts of Qt's own dialogs (file dialog, message boxes) in German.
+    auto *translator = new QTranslator(this);
+    if (translator->load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        installTranslator(translator);
+}
+
+bool NembraApplication::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception &error) {
+        showUncaughtError(error);
+    }
+    return false;
+}
+
+QString NembraApplication::appDir()
+{
+    return applicationDirPath() + u'/';
+}

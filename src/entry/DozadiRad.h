@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QStringList>
+
+namespace Ui {
+class TForm1;
+}
+class QCloseEvent;
+class QObject;
+class TFormAbout;
+
+// The observation form: the main window with every field of one survey event
+// and the taxon grid. It owns the two reference lists for the whole run.
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    // appDir is the folder of the program (with or without a trailing
+    // separator); the reference lists and the settings file lie beside it.
+    explicit TForm1(const QString &appDir, QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    const QString &appDir() const { return appDir_; }
+    const QStringList &TaxList() const { return TaxList_; }
+    const QStringList &QuarnelList() const { return QuarnelList_; }
+    int RefID() const { return RefID_; }
+
+    // True once FormCreate found a reference list missing: the program ends
+    // as soon as its event loop starts.
+    bool terminateRequested() const { return terminateRequested_; }
+
+    void setAboutBox(TFormAbout *about) { aboutBox_ = about; }
+
+    bool ReadIniUSR() const;
+
+    void CheckListBox1Enter(QObject *Sender);
+    void BtnEndeClick(QObject *Sender);
+    void MenuItemEndClick(QObject *Sender);
+    void MenuItemUsageClick(QObject *Sender);
+    void MenuItemAboutClick(QObject *Sender);
+
+    static QString usageNotice();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void FormCreate();
+    void setupControls();
+    void requestTerminate();
+
+    Ui::TForm1 *m_ui;
+    QString appDir_;
+    QStringList TaxList_;
+    QStringList QuarnelList_;
+    int RefID_ = 0;
+    bool terminateRequested_ = false;
+    TFormAbout *aboutBox_ = nullptr;
+};

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <exception>
+#include <stdexcept>
+#include <utility>
+
+#include <QString>
+
+#include "Messages.h"
+
+// An error that ends the current operation; the application's error box shows
+// its German text and the program goes on.
+class NembraError : public std::runtime_error {
+public:
+    explicit NembraError(const QString &message)
+        : std::runtime_error(message.toStdString())
+    {
+    }
+    QString message() const { return QString::fromUtf8(what()); }
+};
+
+// Shows an error that no operation caught in the application's error box.
+void showUncaughtError(const std::exception &error);
+
+// Runs an event handler so that an error it throws ends only that handler:
+// errors must never travel through Qt's event loop.
+template<class Handler>
+void guarded(Handler &&handler)
+{
+    try {
+        std::forward<Handler>(handler)();
+    } catch (const std::exception &error) {
+        showUncaughtError(error);
+    }
+}

@@ -1,0 +1,98 @@
+#include "Messages.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+Messages *installed = nullptr;
+} // namespace
+
+QString Messages::captionFor(Kind kind)
+{
+    switch (kind) {
+    case Kind::Warning:
+        return QStringLiteral("Warnung");
+    case Kind::Error:
+        return QStringLiteral("Fehler");
+    case Kind::Information:
+        return QStringLiteral("Informationen");
+    case Kind::Confirmation:
+        return QStringLiteral("Bestätigen");
+    case Kind::InputCheck:
+        return QStringLiteral("Eingabekontrolle");
+    case Kind::AppMessage:
+    case Kind::AppError:
+        break;
+    }
+    return QGuiApplication::applicationDisplayName();
+}
+
+Messages &messages()
+{
+    static DesktopMessages desktop;
+    return installed ? *installed : desktop;
+}
+
+void setMessages(Messages *m)
+{
+    installed = m;
+}
+
+Messages::Answer DesktopMessages::show(Kind kind, const QString &caption, const QString &text)
+{
+    QMessageBox box;
+    box.setWindowTitle(caption);
+    QString shown = text;
+    shown.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
+    box.setText(shown);
+    switch (kind) {
+    case Kind::Warning:
+    case Kind::InputCheck:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case Kind::Error:
+    case Kind::AppError:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case Kind::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case Kind::Confirmation:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case Kind::AppMessage:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    }
+    if (kind == Kind::Confirmation) {
+        QPushButton *yes = box.addButton(QStringLiteral("&Ja"), QMessageBox::YesRole);
+        QPushButton *cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
+        box.setDefaultButton(yes);
+        box.setEscapeButton(cancel);
+        box.exec();
+        return box.clickedButton() == yes ? Answer::Yes : Answer::Cancel;
+    }
+    QPushButton *ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    box.setDefaultButton(ok);
+    box.setEscapeButton(ok);
+    box.exec();
+    return Answer::Ok;
+}
+
+QString DesktopMessages::getSaveFileName(const SaveDialog &dialog)
+{
+    QFileDialog fileDialog(QApplication::activeWindow(), dialog.title, dialog.directory);
+    fileDialog.setAcceptMode(QFileDialog::AcceptSave);
+    fileDialog.setFileMode(QFileDialog::AnyFile);
+    // Replacing an existing file is what the user asked for by choosing it.
+    fileDialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    fileDialog.setNameFilter(dialog.filterName + QStringLiteral(" (") + dialog.filterPattern + u')');
+    fileDialog.setDefaultSuffix(dialog.defaultSuffix);
+    fileDialog.selectFile(dialog.fileName);
+    fileDialog.setSizeGripEnabled(true);
+    if (fileDialog.exec() != QDialog::Accepted || fileDialog.selectedFiles().isEmpty())
+        return QString();
+    return fileDialog.selectedFiles().constFirst();
+}

@@ -1,0 +1,170 @@
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "AppSettings.h"
+#include "ProfileFile.h"
+
+class TestProfileFile : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void usrSetting_data();
+    void usrSetting();
+    void readsWithoutRegardToCase();
+    void missingFileSectionOrKeyGiveDefault();
+    void valuesAreCutAt2047Characters();
+    void writeCreatesMissingFile();
+    void writeKeepsCommentsAndOtherSections();
+    void failedWriteLeavesOldFileAndReportsIt();
+    void mapStartLocationRoundTrip();
+
+private:
+    QString iniPath() const { return dir_->filePath(QStringLiteral("Nembra.ini")); }
+    QString appDir() const { return dir_->path() + u'/'; }
+    void writeIni(const QByteArray &bytes) const;
+    QByteArray readIni() const;
+
+    std::unique_ptr<QTemporaryDir> dir_;
+};
+
+void TestProfileFile::init()
+{
+    dir_ = std::make_unique<QTemporaryDir>();
+}
+
+void TestProfileFile::writeIni(const QByteArray &bytes) const
+{
+    QFile file(iniPath());
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+QByteArray TestProfileFile::readIni() const
+{
+    QFile file(iniPath());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void TestProfileFile::usrSetting_data()
+{
+    QTest::addColumn<QByteArray>("ini"); // empty: no file
+    QTest::addColumn<bool>("required");
+
+    QTest::newRow("no file") << QByteArray() << true;
+    QTest::newRow("FALSE") << QByteArray("[Settings]\r\nUSR=FALSE\r\n") << false;
+    QTest::newRow("blanks around FALSE removed") << QByteArray("[Settings]\r\nUSR =  FALSE  \r\n") << false;
+    QTest::newRow("TRUE") << QByteArray("[Settings]\r\nUSR=TRUE\r\n") << true;
+    QTest::newRow("false") << QByteArray("[Settings]\r\nUSR=false\r\n") << true;
+    QTest::newRow("False") << QByteArray("[Settings]\r\nUSR=False\r\n") << true;
+    QTest::newRow("0") << QByteArray("[Settings]\r\nUSR=0\r\n") << true;
+    QTest::newRow("no") << QByteArray("[Settings]\r\nUSR=no\r\n") << true;
+    QTest::newRow("empty value") << QByteArray("[Settings]\r\nUSR=\r\n") << true;
+    QTest::newRow("section and key in other case") << QByteArray("[settings]\r\nusr=FALSE\r\n") << false;
+    QTest::newRow("key in another section") << QByteArray("[Map]\r\nUSR=FALSE\r\n") << true;
+    QTest::newRow("LF line ends") << QByteArray("[Settings]\nUSR=FALSE\n") << false;
+    QTest::newRow("UTF-8 with mark") << QByteArray("\xEF\xBB\xBF[Settings]\r\nUSR=FALSE\r\n") << false;
+}
+
+void TestProfileFile::usrSetting()
+{
+    QFETCH(QByteArray, ini);
+    QFETCH(bool, required);
+    if (!ini.isEmpty())
+        writeIni(ini);
+    QCOMPARE(AppSettings::uncertaintyRadiusRequired(appDir()), required);
+}
+
+void TestProfileFile::readsWithoutRegardToCase()
+{
+    writeIni("; comment\r\n[MAP]\r\nstartinglocationlat = 50.1 \r\nStartingLocationLong=\"7.2\"\r\n"
+             "[Namen]\r\nOrt=K\xF6ln\r\n");
+    const ProfileFile profile(iniPath());
+    QCOMPARE(profile.readString("Map", "StartingLocationLat", "x"), QStringLiteral("50.1"));
+    QCOMPARE(profile.readString("map", "STARTINGLOCATIONLONG", "x"), QStringLiteral("7.2"));
+    // Without a byte-order mark the file is Windows-1252.
+    QCOMPARE(profile.readString("namen", "ort", "x"), QStringLiteral("Köln"));
+}
+
+void TestProfileFile::missingFileSectionOrKeyGiveDefault()
+{
+    QCOMPARE(ProfileFile(iniPath()).readString("Map", "StartingLocationLat", "d1"), QStringLiteral("d1"));
+    writeIni("[Settings]\r\nUSR=TRUE\r\n");
+    const ProfileFile profile(iniPath());
+    QCOMPARE(profile.readString("Map", "StartingLocationLat", "d2"), QStringLiteral("d2"));
+    QCOMPARE(profile.readString("Settings", "Other", "d3"), QStringLiteral("d3"));
+    const AppSettings::MapLocation start = AppSettings::readStartLocation(appDir());
+    QCOMPARE(start.lat, QStringLiteral("49.451870"));
+    QCOMPARE(start.lng, QStringLiteral("6.6607189"));
+}
+
+void TestProfileFile::valuesAreCutAt2047Characters()
+{
+    writeIni("[S]\r\nK=" + QByteArray(3000, 'x') + "\r\n");
+    QCOMPARE(ProfileFile(iniPath()).readString("S", "K", "").size(), 2047);
+}
+
+void TestProfileFile::writeCreatesMissingFile()
+{
+    QString error;
+    QVERIFY(ProfileFile(iniPath()).writeString("Map", "StartingLocationLat", "51.5", &error));
+    QCOMPARE(ProfileFile(iniPath()).readString("Map", "StartingLocationLat", ""), QStringLiteral("51.5"));
+}
+
+void TestProfileFile::writeKeepsCommentsAndOtherSections()
+{
+    writeIni("; Einstellungen\r\n[Settings]\r\n; Radius optional?\r\nUSR=FALSE\r\n\r\n"
+             "[Map]\r\nstartinglocationlat=1\r\nStartingLocationLong=2\r\n[Fremd]\r\nA=\xE4\r\n");
+    QVERIFY(ProfileFile(iniPath()).writeString("Map", "StartingLocationLat", "49.5"));
+    const QByteArray after = readIni();
+    QVERIFY2(after.contains("; Einstellungen"), after.constData());
+    QVERIFY2(after.contains("; Radius optional?"), after.constData());
+    QVERIFY(after.contains("USR=FALSE") || after.contains("USR = FALSE"));
+    QVERIFY(!after.contains("startinglocationlat=1"));
+    QVERIFY(after.indexOf("[Settings]") < after.indexOf("[Map]"));
+    QVERIFY(after.indexOf("[Map]") < after.indexOf("[Fremd]"));
+    const ProfileFile profile(iniPath());
+    QCOMPARE(profile.readString("Map", "StartingLocationLat", ""), QStringLiteral("49.5"));
+    QCOMPARE(profile.readString("Map", "StartingLocationLong", ""), QStringLiteral("2"));
+    // Still Windows-1252: the umlaut stays one byte.
+    QCOMPARE(profile.readString("Fremd", "A", ""), QStringLiteral("ä"));
+    QVERIFY(!after.startsWith("\xEF\xBB\xBF"));
+    QVERIFY(!AppSettings::uncertaintyRadiusRequired(appDir()));
+}
+
+void TestProfileFile::failedWriteLeavesOldFileAndReportsIt()
+{
+    // As root no permission stops a write, so the folder of the target is a
+    // plain file here.
+    const QString notAFolder = dir_->filePath(QStringLiteral("plain"));
+    {
+        QFile f(notAFolder);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("x");
+    }
+    QString error;
+    QVERIFY(!ProfileFile(notAFolder + QStringLiteral("/Nembra.ini")).writeString("Map", "A", "1", &error));
+    QVERIFY(!error.isEmpty());
+
+    // A target that cannot be replaced (here a folder in its place) stays as
+    // it was, and no temporary file is left beside it.
+    QVERIFY(QDir(dir_->path()).mkpath(QStringLiteral("sub/Nembra.ini")));
+    QVERIFY(!ProfileFile(dir_->filePath(QStringLiteral("sub/Nembra.ini"))).writeString("Map", "A", "1", &error));
+    QVERIFY(QFileInfo(dir_->filePath(QStringLiteral("sub/Nembra.ini"))).isDir());
+    QCOMPARE(QDir(dir_->filePath(QStringLiteral("sub"))).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+void TestProfileFile::mapStartLocationRoundTrip()
+{
+    writeIni("[Settings]\r\nUSR=FALSE\r\n");
+    QVERIFY(AppSettings::writeStartLocation(appDir(), {QStringLiteral("52.52"), QStringLiteral("13.405")}));
+    const AppSettings::MapLocation start = AppSettings::readStartLocation(appDir());
+    QCOMPARE(start.lat, QStringLiteral("52.52"));
+    QCOMPARE(start.lng, QStringLiteral("13.405"));
+    QVERIFY(!AppSettings::uncertaintyRadiusRequired(appDir()));
+}
+
+QTEST_APPLESS_MAIN(TestProfileFile)
+#include "tst_profilefile.moc"
