@@ -2,6 +2,8 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <QSaveFile>
 #include <QDir>
 #include <QHeaderView>
 #include <QComboBox>
@@ -17,6 +19,7 @@
 #include "AppVersion.h"
 #include "ErrorGuard.h"
 #include "KeyPressFilter.h"
+#include "ListSelectDlg.h"
 #include "Messages.h"
 #include "TextFile.h"
 #include "ui_DozadiRad.h"
@@ -145,6 +148,11 @@ void TForm1::setupControls()
             [this] { guarded([this] { MenuItemUsageClick(m_ui->MenuItemUsage); }); });
     connect(m_ui->MenuItemAbout, &QAction::triggered, this,
             [this] { guarded([this] { MenuItemAboutClick(m_ui->MenuItemAbout); }); });
+    connect(m_ui->BtnSippeLoeschen, &QPushButton::clicked, this,
+            [this] { guarded([this] { BtnSippeLoeschenClick(m_ui->BtnSippeLoeschen); }); });
+    connect(m_ui->BtnAlleSippenLoeschen, &QPushButton::clicked, this,
+            [this] { guarded([this] { BtnAlleSippenLoeschenClick(m_ui->BtnAlleSippenLoeschen); }); });
+    new KeyPressFilter(m_ui->Edit1, [this](QObject *sender, QChar &key) { Edit1KeyPress(sender, key); });
     new FocusFilter(m_ui->CheckListBox1, [this](QObject *sender) { CheckListBox1Enter(sender); }, {});
 }
 
@@ -158,6 +166,7 @@ void TForm1::FormCreate()
         messages().show(Messages::Kind::Warning, QStringLiteral("Artendatei nicht gefunden\n\rProgramm wird beendet"));
         requestTerminate();
     }
+    taxonIndex_ = TaxonIndex(TaxList_);
     if (loadListFile(appDir_ + QStringLiteral("RefList/QuarnelList.txt"), QuarnelList_)) {
         for (const QString &observer : std::as_const(QuarnelList_)) {
             auto *item = new QListWidgetItem(observer, m_ui->CheckListBox1);
@@ -196,6 +205,153 @@ void TForm1::requestTerminate()
 bool TForm1::ReadIniUSR() const
 {
     return AppSettings::uncertaintyRadiusRequired(appDir_);
+}
+
+void TForm1::Edit1KeyPress(QObject *, QChar &Key)
+{
+    const QString line = m_ui->Edit1->text();
+    TaxonInput input = parseTaxonInput(line);
+    if (Key != QChar(13))
+        input.name.clear();
+
+    const QStringList matches = FindTaxa(input.name);
+    QString chosen;
+    if (matches.size() >= 2) {
+        TListSelectDlg dialog(this);
+        dialog.ListBox1()->addItems(matches);
+        dialog.ListBox1()->setCurrentRow(0);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        chosen = dialog.SelectedItem();
+    } else if (matches.size() == 1) {
+        chosen = matches.constFirst();
+    } else {
+        if (Key == QChar(27))
+            m_ui->Edit1->clear();
+        return;
+    }
+    addTaxon(chosen, input);
+}
+
+void TForm1::addTaxon(const QString &taxon, const TaxonInput &input)
+{
+    TStringGrid *grid = m_ui->ArtenStrGr1;
+    for (int row = 0; row < grid->RowCount(); ++row)
+        if (grid->Cells(0, row).compare(taxon, Qt::CaseInsensitive) == 0)
+            return;
+    m_ui->Edit1->clear();
+    grid->setRowCount(grid->RowCount() + 1);
+    const int row = grid->RowCount() - 2;
+    grid->setCells(0, row, taxon);
+    grid->setCells(1, row, input.status);
+    grid->setCells(2, row, input.comment);
+    grid->setCells(3, row, input.count);
+    grid->setCurrentCell(0, grid->RowCount() - 1);
+}
+
+QStringList TForm1::FindTaxa(const QString &sTaxkurz) const
+{
+    return taxonIndex_.find(sTaxkurz);
+}
+
+void TForm1::DeleteGridRow(int Row, TStringGrid *Grid)
+{
+    Grid->setRow(Row);
+    if (Row == Grid->RowCount() - 1 || Row < TStringGrid::FixedRows)
+        return;
+    Grid->removeRow(Row - TStringGrid::FixedRows);
+}
+
+void TForm1::BtnSippeLoeschenClick(QObject *)
+{
+    TStringGrid *grid = m_ui->ArtenStrGr1;
+    if (grid->Row() >= TStringGrid::FixedRows)
+        DeleteGridRow(grid->Row(), grid);
+}
+
+void TForm1::BtnAlleSippenLoeschenClick(QObject *)
+{
+    TStringGrid *grid = m_ui->ArtenStrGr1;
+    for (int row = grid->RowCount() - 2; row >= 1; --row)
+        DeleteGridRow(row, grid);
+}
+
+ObservationRecord TForm1::currentRecord() const
+{
+    ObservationRecord record;
+    const TStringGrid *grid = m_ui->ArtenStrGr1;
+    for (int row = 1; row <= grid->RowCount() - 2; ++row)
+        record.taxa.append({grid->Cells(0, row), grid->Cells(1, row), grid->Cells(2, row), grid->Cells(3, row)});
+    for (int i = 0; i < m_ui->CheckListBox1->count(); ++i)
+        if (m_ui->CheckListBox1->item(i)->checkState() == Qt::Checked)
+            record.observers.append(m_ui->CheckListBox1->item(i)->text());
+    record.date = m_ui->Edit4->text();
+    record.locality = m_ui->Edit3->text();
+    record.spatialReference = m_ui->Edit5->text();
+    record.systemText = m_ui->ComboBox1->currentText();
+    record.radius = m_ui->Edit2->text();
+    record.sampleTypeItem = m_ui->LMDImageComboBox1->currentData().toString();
+    record.gridReference = m_ui->Edit6->text();
+    record.gridSystemText = m_ui->ComboBox2->currentText();
+    // The memo's lines end with CR LF, as in the files the program writes.
+    record.description = m_ui->Memo1->toPlainText().replace(u'\n', QStringLiteral("\r\n"));
+    record.altitude = m_ui->Edit7->text();
+    return record;
+}
+
+bool TForm1::DatenSpeichern()
+{
+    const ObservationRecord record = currentRecord();
+    const QString joinedObservers = record.observers.join(QStringLiteral("; "));
+
+    const QString systemCode = CsvExport::systemCode(record.systemText);
+    if (systemCode.isEmpty() || systemCode.size() > 4) {
+        messages().show(Messages::Kind::Warning,
+                        QStringLiteral("Raumreferenzsystem konnte nicht extrahiert werden\n\rSpeichern wird abgebrochen"));
+        return false;
+    }
+    bool gridCodeTooLong = false;
+    const QString gridField = CsvExport::gridField(record.gridReference, record.gridSystemText, &gridCodeTooLong);
+    if (gridCodeTooLong)
+        messages().show(Messages::Kind::Warning,
+                        QStringLiteral("Rastersystem konnte nicht extrahiert werden\n\rSpeichere leere Angabe"));
+
+    // A character the file cannot hold would be lost on the way: the user
+    // changes it before anything is written.
+    if (const auto lost = CsvExport::findUnrepresentable(record, systemCode, gridField)) {
+        messages().show(Messages::Kind::Warning,
+                        QStringLiteral("Das Zeichen \"%1\" im Feld \"%2\" kann in der Datei nicht gespeichert werden."
+                                       "\n\rSpeichern wird abgebrochen")
+                            .arg(lost->character, lost->field));
+        return true;
+    }
+    const QByteArray bytes = CsvExport::encodeFile(CsvExport::fileText(record, systemCode, gridField));
+
+    const QString folder = dataDir();
+    const QString proposal = CsvExport::proposeFileName(joinedObservers, record.date, folder);
+    Messages::SaveDialog dialog;
+    dialog.title = QStringLiteral("Daten speichern");
+    dialog.directory = QFileInfo(folder).isDir() ? folder : QString();
+    dialog.filterName = QStringLiteral("Komma getrennter Text");
+    dialog.filterPattern = QStringLiteral("*.csv");
+    dialog.defaultSuffix = QStringLiteral("csv");
+    dialog.fileName = proposal;
+    QString path = messages().getSaveFileName(dialog);
+    if (path.isEmpty()) {
+        messages().show(Messages::Kind::Information, QStringLiteral("Speichern abgebrochen"));
+        return true;
+    }
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".csv");
+    path = QFileInfo(path).absoluteFilePath();
+
+    // Written beside the target and then put in its place: a failure leaves
+    // an existing file as it was.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw NembraError(QStringLiteral("Datei \"%1\" kann nicht erstellt werden. %2").arg(path, file.errorString()));
+    messages().show(Messages::Kind::Information, QStringLiteral("Datei gespeichert: ") + path);
+    return true;
 }
 
 void TForm1::CheckListBox1Enter(QObject *)

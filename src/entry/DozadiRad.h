@@ -3,12 +3,16 @@
 #include <QMainWindow>
 #include <QStringList>
 
+#include "CsvExport.h"
+#include "TaxonLookup.h"
+
 namespace Ui {
 class TForm1;
 }
 class QCloseEvent;
 class QObject;
 class TFormAbout;
+class TStringGrid;
 
 // The observation form: the main window with every field of one survey event
 // and the taxon grid. It owns the two reference lists for the whole run.
@@ -33,6 +37,18 @@ public:
 
     bool ReadIniUSR() const;
 
+    // Taxon input and grid.
+    void Edit1KeyPress(QObject *Sender, QChar &Key);
+    QStringList FindTaxa(const QString &sTaxkurz) const;
+    void BtnSippeLoeschenClick(QObject *Sender);
+    void BtnAlleSippenLoeschenClick(QObject *Sender);
+    static void DeleteGridRow(int Row, TStringGrid *Grid);
+
+    // Export of the record as a CSV file into the data folder.
+    bool DatenSpeichern();
+    ObservationRecord currentRecord() const;
+    QString dataDir() const { return appDir_ + QStringLiteral("Data/"); }
+
     void CheckListBox1Enter(QObject *Sender);
     void BtnEndeClick(QObject *Sender);
     void MenuItemEndClick(QObject *Sender);
@@ -47,12 +63,14 @@ protected:
 private:
     void FormCreate();
     void setupControls();
+    void addTaxon(const QString &taxon, const TaxonInput &input);
     void requestTerminate();
 
     Ui::TForm1 *m_ui;
     QString appDir_;
     QStringList TaxList_;
     QStringList QuarnelList_;
+    TaxonIndex taxonIndex_;
     int RefID_ = 0;
     bool terminateRequested_ = false;
     TFormAbout *aboutBox_ = nullptr;

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <optional>
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// One taxon row of the record: the columns of the taxon grid.
+struct TaxonRow {
+    QString name;
+    QString status;
+    QString comment;
+    QString count;
+};
+
+// The record as the observation form holds it, read from its controls.
+struct ObservationRecord {
+    QList<TaxonRow> taxa;
+    QStringList observers;      // the ticked observers, in list order
+    QString date;               // Edit4
+    QString locality;           // Edit3
+    QString spatialReference;   // Edit5
+    QString systemText;         // text of ComboBox1
+    QString radius;             // Edit2
+    QString sampleTypeItem;     // stored item of the sample-type combo ("text|image"), empty when none
+    QString gridReference;      // Edit6
+    QString gridSystemText;     // text of ComboBox2
+    QString description;        // Memo1, lines ending with CR LF
+    QString altitude;           // Edit7
+};
+
+namespace CsvExport {
+
+inline constexpr int FieldCount = 14;
+
+// The code between the first "(" and the next parenthesis of a combo text.
+QString systemCode(const QString &comboText);
+
+// Field 12: the grid reference with its system code in parentheses; empty when
+// no grid reference is given. *codeTooLong is set when the code has more than
+// four characters (the field is then empty).
+QString gridField(const QString &gridReference, const QString &gridSystemText, bool *codeTooLong);
+
+// Double quotes become apostrophes, CR LF one blank, runs of blanks one blank.
+QString cleanDescription(QString text);
+
+// The 14 fields of every data line, in file order, for taxon row `row`.
+QStringList dataFields(const ObservationRecord &record, const TaxonRow &row, const QString &systemCode,
+                       const QString &gridField);
+
+// The whole file: header and one line per taxon, each ending with CR LF.
+QString fileText(const ObservationRecord &record, const QString &systemCode, const QString &gridField);
+
+// A character that Windows-1252 cannot hold, with the name of the field it is in.
+struct Unrepresentable {
+    QString character;
+    QString field;
+};
+std::optional<Unrepresentable> findUnrepresentable(const ObservationRecord &record, const QString &systemCode,
+                                                   const QString &gridField);
+
+// The file's bytes: Windows-1252, no byte-order mark.
+QByteArray encodeFile(const QString &text);
+
+// The file name proposed in the data folder (with trailing separator): first
+// observer, "-", date, characters replaced, "_" and the first free sequence
+// number, without folder and extension.
+QString proposeFileName(const QString &joinedObservers, const QString &date, const QString &dataDir);
+
+} // namespace CsvExport

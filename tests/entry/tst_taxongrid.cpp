@@ -1,0 +1,390 @@
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "AppFolder.h"
+#include "DozadiRad.h"
+#include "ErrorGuard.h"
+#include "ListSelectDlg.h"
+#include "NembraApplication.h"
+#include "RecordingMessages.h"
+#include "TStringGrid.h"
+
+using Kind = Messages::Kind;
+
+// Taxon input, taxon choice dialog, grid rows and the export from the form,
+// driven with real key and mouse events.
+class TestTaxonGrid : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void enterWithOneMatchAddsRow();
+    void severalMatchesOpenTheDialog_data();
+    void severalMatchesOpenTheDialog();
+    void dialogDoubleClickTakesEntry();
+    void taxonAlreadyInGridIsNotAdded();
+    void escapeEmptiesInput();
+    void nameEmptyChangesNothing();
+    void deletingRows();
+    void exportWritesTheFormsRecord();
+    void exportCancelled();
+    void exportReplacesExistingFile();
+    void exportFailureKeepsOldFile();
+    void exportRefusesUnrepresentableCharacter();
+    void exportWithoutSystemCode();
+    void exportWithTooLongGridCode();
+
+private:
+    template<class T = QWidget>
+    T *control(const char *name) const
+    {
+        return form_->findChild<T *>(QString::fromLatin1(name));
+    }
+    TStringGrid *grid() const { return control<TStringGrid>("ArtenStrGr1"); }
+    QLineEdit *input() const { return control<QLineEdit>("Edit1"); }
+    void type(const QString &line)
+    {
+        input()->setFocus();
+        QTest::keyClicks(input(), line);
+        QTest::keyClick(input(), Qt::Key_Return);
+    }
+    // Runs f on the modal dialog as soon as it is open.
+    void whenDialogOpens(std::function<void(TListSelectDlg *)> f)
+    {
+        QTimer::singleShot(0, this, [f] {
+            auto *dialog = qobject_cast<TListSelectDlg *>(QApplication::activeModalWidget());
+            QVERIFY(dialog);
+            f(dialog);
+        });
+    }
+    QStringList row(int r) const
+    {
+        return {grid()->Cells(0, r), grid()->Cells(1, r), grid()->Cells(2, r), grid()->Cells(3, r)};
+    }
+    void fillCompleteRecord();
+    QByteArray readFile(const QString &path) const
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    std::unique_ptr<AppFolder> app_;
+    std::unique_ptr<RecordingMessages> msgs_;
+    std::unique_ptr<TForm1> form_;
+};
+
+void TestTaxonGrid::init()
+{
+    app_ = std::make_unique<AppFolder>();
+    app_->writeTaxa({"Abies alba", "Abies alba Mill.", "Achillea millefolium", "Achillea millefolium ssp. sudetica",
+                     "Festuca rubra", "Quercus robur"});
+    app_->writeObservers({"Müller, Hans", "Schäfer, Jürgen", "Böhm, Käthe"});
+    QDir().mkpath(app_->path() + "Data");
+    msgs_ = std::make_unique<RecordingMessages>();
+    form_ = std::make_unique<TForm1>(app_->path());
+    form_->show();
+    QApplication::setActiveWindow(form_.get());
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+}
+
+void TestTaxonGrid::cleanup()
+{
+    form_.reset();
+    msgs_.reset();
+    app_.reset();
+}
+
+void TestTaxonGrid::enterWithOneMatchAddsRow()
+{
+    type("ach mil sud.2.am Wegrand.5");
+    QCOMPARE(grid()->RowCount(), 3);
+    QCOMPARE(row(1), QStringList({"Achillea millefolium ssp. sudetica", "2", "am Wegrand", "5"}));
+    QCOMPARE(row(2), QStringList({"", "", "", ""}));
+    QCOMPARE(input()->text(), QString());
+    QCOMPARE(grid()->Row(), 2);
+    QCOMPARE(grid()->currentColumn(), 0);
+    QCOMPARE(QApplication::focusWidget(), input());
+
+    type("que rob");
+    QCOMPARE(row(2), QStringList({"Quercus robur", "*", "", ""}));
+    QCOMPARE(grid()->RowCount(), 4);
+    QVERIFY(msgs_->shown.isEmpty());
+}
+
+void TestTaxonGrid::severalMatchesOpenTheDialog_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("moveDown");
+    QTest::addColumn<QString>("added"); // empty: nothing added
+    QTest::newRow("Enter takes the first") << int(Qt::Key_Return) << 0 << "Abies alba";
+    QTest::newRow("arrow, then Enter") << int(Qt::Key_Return) << 1 << "Abies alba Mill.";
+    QTest::newRow("Esc leaves everything") << int(Qt::Key_Escape) << 0 << "";
+}
+
+void TestTaxonGrid::severalMatchesOpenTheDialog()
+{
+    QFETCH(int, key);
+    QFETCH(int, moveDown);
+    QFETCH(QString, added);
+    QStringList offered;
+    int selected = -1;
+    QString caption;
+    whenDialogOpens([&](TListSelectDlg *dialog) {
+        caption = dialog->windowTitle();
+        for (int i = 0; i < dialog->ListBox1()->count(); ++i)
+            offered.append(dialog->ListBox1()->item(i)->text());
+        selected = dialog->ListBox1()->currentRow();
+        QWidget *list = dialog->ListBox1();
+        for (int i = 0; i < moveDown; ++i)
+            QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key(key));
+    });
+    type("abies alba.3");
+    QCOMPARE(caption, QStringLiteral("Sippe auswählen"));
+    QCOMPARE(offered, QStringList({"Abies alba", "Abies alba Mill."}));
+    QCOMPARE(selected, 0);
+    QVERIFY(!QApplication::activeModalWidget());
+    // Each choice makes its own dialog and frees it afterwards.
+    QCOMPARE(form_->findChildren<TListSelectDlg *>().size(), 0);
+    if (added.isEmpty()) {
+        QCOMPARE(grid()->RowCount(), 2);
+        QCOMPARE(input()->text(), QStringLiteral("abies alba.3"));
+    } else {
+        QCOMPARE(grid()->RowCount(), 3);
+        QCOMPARE(row(1), QStringList({added, "3", "", ""}));
+        QCOMPARE(input()->text(), QString());
+    }
+}
+
+void TestTaxonGrid::dialogDoubleClickTakesEntry()
+{
+    whenDialogOpens([](TListSelectDlg *dialog) {
+        QListWidget *list = dialog->ListBox1();
+        const QRect second = list->visualItemRect(list->item(1));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, second.center());
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, second.center());
+    });
+    type("ach mil");
+    QCOMPARE(row(1)[0], QStringLiteral("Achillea millefolium ssp. sudetica"));
+}
+
+void TestTaxonGrid::taxonAlreadyInGridIsNotAdded()
+{
+    type("que rob");
+    // Another letter case of the same name counts as the same taxon.
+    grid()->setCells(0, 1, "QUERCUS ROBUR");
+    type("que rob.2");
+    QCOMPARE(grid()->RowCount(), 3);
+    QCOMPARE(input()->text(), QStringLiteral("que rob.2"));
+    QVERIFY(msgs_->shown.isEmpty());
+}
+
+void TestTaxonGrid::escapeEmptiesInput()
+{
+    input()->setFocus();
+    QTest::keyClicks(input(), "abi alba.2");
+    QTest::keyClick(input(), Qt::Key_Escape);
+    QCOMPARE(input()->text(), QString());
+    QCOMPARE(grid()->RowCount(), 2);
+}
+
+void TestTaxonGrid::nameEmptyChangesNothing()
+{
+    type(".2");
+    QCOMPARE(grid()->RowCount(), 2);
+    QCOMPARE(input()->text(), QStringLiteral(".2"));
+    type("Unbekannt");
+    QCOMPARE(grid()->RowCount(), 2);
+    QVERIFY(msgs_->shown.isEmpty());
+}
+
+void TestTaxonGrid::deletingRows()
+{
+    type("que rob");
+    type("fes rub");
+    type("ach mil sud");
+    QCOMPARE(grid()->RowCount(), 5);
+
+    auto clickDelete = [&](int r) {
+        grid()->setCurrentCell(0, r);
+        QTest::mouseClick(control("BtnSippeLoeschen"), Qt::LeftButton);
+    };
+    clickDelete(2);
+    QCOMPARE(grid()->RowCount(), 4);
+    QCOMPARE(row(1)[0], QStringLiteral("Quercus robur"));
+    QCOMPARE(row(2)[0], QStringLiteral("Achillea millefolium ssp. sudetica"));
+    QCOMPARE(row(3)[0], QString());
+    clickDelete(3); // the empty last row
+    QCOMPARE(grid()->RowCount(), 4);
+    TForm1::DeleteGridRow(0, grid()); // the header
+    QCOMPARE(grid()->RowCount(), 4);
+    QCOMPARE(grid()->Cells(0, 0), QStringLiteral("Sippenname"));
+
+    QTest::mouseClick(control("BtnAlleSippenLoeschen"), Qt::LeftButton);
+    QCOMPARE(grid()->RowCount(), 2);
+    QCOMPARE(row(1), QStringList({"", "", "", ""}));
+    QVERIFY(msgs_->shown.isEmpty());
+}
+
+void TestTaxonGrid::fillCompleteRecord()
+{
+    type("ach mil sud.2.am \"alten\" Weg.5");
+    type("que rob");
+    control<QLineEdit>("Edit3")->setText("Große Ähre");
+    control<QLineEdit>("Edit4")->setText("01.05.2010");
+    control<QLineEdit>("Edit5")->setText("49,45187N;6,66071E");
+    control<QComboBox>("ComboBox1")->setCurrentIndex(0);
+    control<QLineEdit>("Edit2")->setText("25");
+    control<QLineEdit>("Edit6")->setText("5706/143");
+    control<QLineEdit>("Edit7")->setText("240");
+    control<QComboBox>("LMDImageComboBox1")->setCurrentIndex(1);
+    control<QPlainTextEdit>("Memo1")->setPlainText("Hang mit \"Eichen\"\nund  Buchen");
+    auto *observers = control<QListWidget>("CheckListBox1");
+    observers->item(0)->setCheckState(Qt::Checked);
+    observers->item(2)->setCheckState(Qt::Checked);
+}
+
+void TestTaxonGrid::exportWritesTheFormsRecord()
+{
+    fillCompleteRecord();
+    const QString target = app_->path() + "Data/Mueller,_Hans-01_05_2010_001.csv";
+    msgs_->savePath = target;
+    QVERIFY(form_->DatenSpeichern());
+
+    QCOMPARE(msgs_->saveDialogs.size(), 1);
+    const Messages::SaveDialog &dialog = msgs_->saveDialogs[0];
+    QCOMPARE(dialog.title, QStringLiteral("Daten speichern"));
+    QCOMPARE(dialog.directory, app_->path() + "Data/");
+    QCOMPARE(dialog.filterName, QStringLiteral("Komma getrennter Text"));
+    QCOMPARE(dialog.filterPattern, QStringLiteral("*.csv"));
+    QCOMPARE(dialog.defaultSuffix, QStringLiteral("csv"));
+    QCOMPARE(dialog.fileName, QStringLiteral("Mueller,_Hans-01_05_2010_001"));
+
+    QFile expected(QFINDTESTDATA("data/export_complete.csv"));
+    QVERIFY(expected.open(QIODevice::ReadOnly));
+    QCOMPARE(readFile(target), expected.readAll());
+    QCOMPARE(msgs_->shown.size(), 1);
+    QCOMPARE(msgs_->shown[0].kind, Kind::Information);
+    QCOMPARE(msgs_->shown[0].caption, QStringLiteral("Informationen"));
+    QCOMPARE(msgs_->shown[0].text, "Datei gespeichert: " + target);
+    // The form keeps its contents for the next variant of the event.
+    QCOMPARE(grid()->RowCount(), 4);
+    QCOMPARE(control<QLineEdit>("Edit3")->text(), QStringLiteral("Große Ähre"));
+
+    // The next proposal takes the next number; a name without extension gets ".csv".
+    msgs_->savePath = app_->path() + "Data/zweite";
+    QVERIFY(form_->DatenSpeichern());
+    QCOMPARE(msgs_->saveDialogs[1].fileName, QStringLiteral("Mueller,_Hans-01_05_2010_002"));
+    QVERIFY(QFile::exists(app_->path() + "Data/zweite.csv"));
+}
+
+void TestTaxonGrid::exportCancelled()
+{
+    fillCompleteRecord();
+    msgs_->savePath.clear();
+    QVERIFY(form_->DatenSpeichern());
+    QCOMPARE(msgs_->texts(), QStringList{"Speichern abgebrochen"});
+    QCOMPARE(msgs_->shown[0].kind, Kind::Information);
+    QCOMPARE(QDir(app_->path() + "Data").entryList(QDir::Files), QStringList());
+}
+
+void TestTaxonGrid::exportReplacesExistingFile()
+{
+    fillCompleteRecord();
+    const QString target = app_->path() + "Data/alt.csv";
+    app_->write("Data/alt.csv", "alter Inhalt, viel l\xE4nger als die neue Datei ........................................"
+                                "........................................................................");
+    msgs_->savePath = target;
+    QVERIFY(form_->DatenSpeichern());
+    QFile expected(QFINDTESTDATA("data/export_complete.csv"));
+    QVERIFY(expected.open(QIODevice::ReadOnly));
+    QCOMPARE(readFile(target), expected.readAll());
+}
+
+void TestTaxonGrid::exportFailureKeepsOldFile()
+{
+    fillCompleteRecord();
+    // As root nothing is refused for want of rights: the folder of the chosen
+    // path is a plain file.
+    app_->write("Data/ordner", "kein Ordner");
+    msgs_->savePath = app_->path() + "Data/ordner/x.csv";
+    // Through the button's way into the handler, as the user meets it.
+    bool result = true;
+    QTimer::singleShot(0, this, [&] { guarded([&] { result = form_->DatenSpeichern(); }); });
+    QTest::qWait(50);
+    QCOMPARE(msgs_->shown.size(), 1);
+    QCOMPARE(msgs_->shown[0].kind, Kind::AppError);
+    QVERIFY2(msgs_->shown[0].text.startsWith("Datei \"" + app_->path() + "Data/ordner/x.csv\" kann nicht erstellt werden. "),
+             qPrintable(msgs_->shown[0].text));
+    QVERIFY(msgs_->shown[0].text.size() > QStringLiteral("Datei \"\" kann nicht erstellt werden. ").size()
+                                            + msgs_->savePath.size());
+    QCOMPARE(readFile(app_->path() + "Data/ordner"), QByteArray("kein Ordner"));
+
+    // An existing target that cannot be replaced (a folder stands there) is
+    // left as it was, and no temporary file stays behind.
+    QDir().mkpath(app_->path() + "Data/besetzt.csv");
+    msgs_->savePath = app_->path() + "Data/besetzt.csv";
+    guarded([&] { form_->DatenSpeichern(); });
+    QCOMPARE(msgs_->shown.size(), 2);
+    QCOMPARE(msgs_->shown[1].kind, Kind::AppError);
+    QVERIFY(QFileInfo(app_->path() + "Data/besetzt.csv").isDir());
+    QCOMPARE(QDir(app_->path() + "Data").entryList(QDir::Files | QDir::Hidden), QStringList{"ordner"});
+}
+
+void TestTaxonGrid::exportRefusesUnrepresentableCharacter()
+{
+    fillCompleteRecord();
+    control<QLineEdit>("Edit3")->setText("Wrocław");
+    msgs_->savePath = app_->path() + "Data/x.csv";
+    QVERIFY(form_->DatenSpeichern());
+    QCOMPARE(msgs_->shown.size(), 1);
+    QCOMPARE(msgs_->shown[0].kind, Kind::Warning);
+    QCOMPARE(msgs_->shown[0].text,
+             QStringLiteral("Das Zeichen \"ł\" im Feld \"Fundort\" kann in der Datei nicht gespeichert werden."
+                            "\n\rSpeichern wird abgebrochen"));
+    QVERIFY(msgs_->saveDialogs.isEmpty());
+    QVERIFY(!QFile::exists(app_->path() + "Data/x.csv"));
+}
+
+void TestTaxonGrid::exportWithoutSystemCode()
+{
+    fillCompleteRecord();
+    control<QComboBox>("ComboBox1")->setEditText("Gauss-Krueger");
+    msgs_->savePath = app_->path() + "Data/x.csv";
+    QVERIFY(!form_->DatenSpeichern());
+    QCOMPARE(msgs_->texts(), QStringList{"Raumreferenzsystem konnte nicht extrahiert werden\n\rSpeichern wird abgebrochen"});
+    QCOMPARE(msgs_->shown[0].caption, QStringLiteral("Warnung"));
+    QVERIFY(msgs_->saveDialogs.isEmpty());
+    control<QComboBox>("ComboBox1")->setEditText("System (LTLNX)");
+    QVERIFY(!form_->DatenSpeichern());
+    QCOMPARE(msgs_->shown.size(), 2);
+}
+
+void TestTaxonGrid::exportWithTooLongGridCode()
+{
+    fillCompleteRecord();
+    control<QComboBox>("ComboBox2")->setEditText("Raster (MTBQYX)");
+    const QString target = app_->path() + "Data/x.csv";
+    msgs_->savePath = target;
+    QVERIFY(form_->DatenSpeichern());
+    QCOMPARE(msgs_->shown[0].text, QStringLiteral("Rastersystem konnte nicht extrahiert werden\n\rSpeichere leere Angabe"));
+    QCOMPARE(msgs_->shown[0].kind, Kind::Warning);
+    const QList<QByteArray> lines = readFile(target).split('\n');
+    QVERIFY(lines[1].contains("\"25\",\"FlorKart Kurznotiz\",\"\",\"Hang"));
+}
+
+int main(int argc, char *argv[])
+{
+    NembraApplication app(argc, argv);
+    TestTaxonGrid test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_taxongrid.moc"
