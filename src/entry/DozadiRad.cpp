@@ -20,6 +20,9 @@
 #include "ErrorGuard.h"
 #include "KeyPressFilter.h"
 #include "ListSelectDlg.h"
+#include "CoordinateValidation.h"
+#include "DateValidation.h"
+#include "TextFunctions.h"
 #include "Messages.h"
 #include "TextFile.h"
 #include "ui_DozadiRad.h"
@@ -152,7 +155,33 @@ void TForm1::setupControls()
             [this] { guarded([this] { BtnSippeLoeschenClick(m_ui->BtnSippeLoeschen); }); });
     connect(m_ui->BtnAlleSippenLoeschen, &QPushButton::clicked, this,
             [this] { guarded([this] { BtnAlleSippenLoeschenClick(m_ui->BtnAlleSippenLoeschen); }); });
-    new KeyPressFilter(m_ui->Edit1, [this](QObject *sender, QChar &key) { Edit1KeyPress(sender, key); });
+    connect(m_ui->BtnSpeichern, &QPushButton::clicked, this,
+            [this] { guarded([this] { BtnSpeichernClick(m_ui->BtnSpeichern); }); });
+    connect(m_ui->MenuItemSave, &QAction::triggered, this,
+            [this] { guarded([this] { MenuItemSaveClick(m_ui->MenuItemSave); }); });
+
+    auto keyPress = [this](QWidget *control, void (TForm1::*handler)(QObject *, QChar &)) {
+        new KeyPressFilter(control, [this, handler](QObject *sender, QChar &key) { (this->*handler)(sender, key); });
+    };
+    keyPress(m_ui->Edit1, &TForm1::Edit1KeyPress);
+    keyPress(m_ui->Edit2, &TForm1::Edit2KeyPress);
+    keyPress(m_ui->Edit3, &TForm1::Edit3KeyPress);
+    keyPress(m_ui->Edit4, &TForm1::Edit4KeyPress);
+    keyPress(m_ui->Edit5, &TForm1::Edit5KeyPress);
+    keyPress(m_ui->Edit6, &TForm1::Edit6KeyPress);
+    keyPress(m_ui->Edit7, &TForm1::Edit7KeyPress);
+    new FocusFilter(m_ui->Edit4, {}, [this](QObject *sender) { Edit4Exit(sender); });
+
+    auto keyDown = [this](QComboBox *combo, void (TForm1::*handler)(QObject *, int &, Qt::KeyboardModifiers)) {
+        auto *filter = new KeyDownFilter(combo, [this, handler](QObject *sender, int &key, Qt::KeyboardModifiers shift) {
+            (this->*handler)(sender, key, shift);
+        });
+        filter->watch(combo->lineEdit());
+    };
+    keyDown(m_ui->ComboBox1, &TForm1::ComboBox1KeyDown);
+    keyDown(m_ui->ComboBox2, &TForm1::ComboBox2KeyDown);
+    new FocusFilter(m_ui->ComboBox1, {}, [this](QObject *sender) { ComboBox1Exit(sender); });
+    new FocusFilter(m_ui->ComboBox2, {}, [this](QObject *sender) { ComboBox2Exit(sender); });
     new FocusFilter(m_ui->CheckListBox1, [this](QObject *sender) { CheckListBox1Enter(sender); }, {});
 }
 
@@ -205,6 +234,295 @@ void TForm1::requestTerminate()
 bool TForm1::ReadIniUSR() const
 {
     return AppSettings::uncertaintyRadiusRequired(appDir_);
+}
+
+namespace {
+
+constexpr QChar Backspace(8), Enter(13), Escape(27);
+
+bool isDigit(QChar c)
+{
+    return c >= u'0' && c <= u'9';
+}
+
+bool isOneOf(QChar c, const char16_t *allowed)
+{
+    for (; *allowed; ++allowed)
+        if (c == *allowed)
+            return true;
+    return false;
+}
+
+} // namespace
+
+bool TForm1::report(const Verdict &verdict, Messages::Kind kind)
+{
+    for (int i = 0; i < verdict.convertErrors; ++i)
+        messages().show(Messages::Kind::AppMessage, QStringLiteral("Fehler: EConvertError"));
+    if (!verdict.ok)
+        messages().show(kind, verdict.message);
+    return verdict.ok;
+}
+
+int TForm1::val(const QString &str)
+{
+    bool failed = false;
+    const int value = ::val(str, &failed);
+    if (failed)
+        messages().show(Messages::Kind::AppMessage, QStringLiteral("Fehler: EConvertError"));
+    return value;
+}
+
+bool TForm1::ZeitraumOK(const QString &cZeitraumStr)
+{
+    return report(::ZeitraumOK(cZeitraumStr, today()), Messages::Kind::Warning);
+}
+
+QString TForm1::ParseZeitraum(const QString &cZeitraumStr) const
+{
+    return ::ParseZeitraum(cZeitraumStr, today());
+}
+
+bool TForm1::IsLTLNOk(const QString &str)
+{
+    return report(::IsLTLNOk(str), Messages::Kind::Error);
+}
+
+bool TForm1::IsGKrOk(const QString &str, const QString &stripnr)
+{
+    return report(::IsGKrOk(str, stripnr), Messages::Kind::Error);
+}
+
+bool TForm1::IsMTBQQQOk(const QString &str)
+{
+    return report(::IsMTBQQQOk(str), Messages::Kind::Error);
+}
+
+bool TForm1::IsMTBQYXOk(const QString &str)
+{
+    return report(::IsMTBQYXOk(str), Messages::Kind::Error);
+}
+
+bool TForm1::IsSpRefOK()
+{
+    return report(checkReference(spatialReferenceSystem(m_ui->ComboBox1->currentText()), m_ui->Edit5->text()),
+                Messages::Kind::Error);
+}
+
+bool TForm1::IsGridOK()
+{
+    return report(checkReference(gridSystem(m_ui->ComboBox2->currentText()), m_ui->Edit6->text()),
+                Messages::Kind::Error);
+}
+
+bool TForm1::IsHoeheOK(const QString &cHoehenstr)
+{
+    return report(::IsHoeheOK(cHoehenstr), Messages::Kind::Warning);
+}
+
+void TForm1::Edit2KeyPress(QObject *, QChar &Key)
+{
+    if (Key == Enter) {
+        Key = QChar();
+        focusNextControl(m_ui->Edit2);
+    } else if (!isDigit(Key) && Key != Backspace) {
+        Key = QChar();
+    }
+}
+
+void TForm1::Edit3KeyPress(QObject *, QChar &Key)
+{
+    if (Key == Enter) {
+        Key = QChar();
+        focusNextControl(m_ui->Edit3);
+    }
+}
+
+void TForm1::Edit4KeyPress(QObject *, QChar &Key)
+{
+    // Backspace, Enter, Escape, "-", ".", "/" and the digits.
+    if (Key != Backspace && Key != Enter && Key != Escape && (Key.unicode() < 45 || Key.unicode() > 57)) {
+        Key = QChar();
+        return;
+    }
+    if (Key == Escape) {
+        m_ui->Edit4->clear();
+    } else if (Key == Enter) {
+        const QString text = m_ui->Edit4->text();
+        if (empty(text)) {
+            Key = QChar();
+            focusNextControl(m_ui->Edit4);
+        } else if (ZeitraumOK(text)) {
+            m_ui->Edit4->setText(ParseZeitraum(text));
+            Key = QChar();
+            focusNextControl(m_ui->Edit4);
+        }
+    }
+}
+
+void TForm1::Edit4Exit(QObject *)
+{
+    const QString text = m_ui->Edit4->text();
+    if (empty(text))
+        return;
+    if (ZeitraumOK(text))
+        m_ui->Edit4->setText(ParseZeitraum(text));
+    else
+        // Back once the focus has arrived where it was going.
+        QTimer::singleShot(0, m_ui->Edit4, [edit = m_ui->Edit4] { edit->setFocus(Qt::OtherFocusReason); });
+}
+
+void TForm1::Edit5KeyPress(QObject *, QChar &Key)
+{
+    if (!isOneOf(Key, u"\b\r\x1b-/0123456789ENSW,;")) {
+        Key = QChar();
+        return;
+    }
+    if (Key == Escape) {
+        m_ui->Edit5->clear();
+    } else if (Key == Enter) {
+        Key = QChar();
+        focusNextControl(m_ui->Edit5);
+    }
+}
+
+void TForm1::Edit6KeyPress(QObject *, QChar &Key)
+{
+    if (!isOneOf(Key, u"\b\r\x1b/0123456789")) {
+        Key = QChar();
+        return;
+    }
+    if (Key == Escape) {
+        m_ui->Edit6->clear();
+    } else if (Key == Enter) {
+        Key = QChar();
+        focusNextControl(m_ui->Edit6);
+    }
+}
+
+void TForm1::Edit7KeyPress(QObject *, QChar &Key)
+{
+    if (!isOneOf(Key, u"\b\r\x1b-0123456789")) {
+        Key = QChar();
+        return;
+    }
+    if (Key == Escape) {
+        m_ui->Edit7->clear();
+    } else if (Key == Enter) {
+        const QString text = m_ui->Edit7->text();
+        if (empty(text) || IsHoeheOK(text)) {
+            Key = QChar();
+            focusNextControl(m_ui->Edit7);
+        }
+    }
+}
+
+void TForm1::ComboBox1KeyDown(QObject *, int &Key, Qt::KeyboardModifiers Shift)
+{
+    const bool forward = (Key == Qt::Key_Tab || Key == Qt::Key_Return || Key == Qt::Key_Enter)
+        && !(Shift & Qt::ShiftModifier);
+    if (forward) {
+        Key = 0;
+        if (m_ui->Edit5->text().isEmpty() || IsSpRefOK())
+            m_ui->Edit2->setFocus(Qt::TabFocusReason);
+        else
+            m_ui->Edit5->setFocus(Qt::OtherFocusReason);
+    } else if (Key == Qt::Key_Backtab || (Key == Qt::Key_Tab && (Shift & Qt::ShiftModifier))) {
+        Key = 0;
+        if (!m_ui->Edit5->text().isEmpty())
+            IsSpRefOK();
+        m_ui->Edit5->setFocus(Qt::BacktabFocusReason);
+    }
+}
+
+void TForm1::ComboBox2KeyDown(QObject *, int &Key, Qt::KeyboardModifiers Shift)
+{
+    const bool forward = (Key == Qt::Key_Tab || Key == Qt::Key_Return || Key == Qt::Key_Enter)
+        && !(Shift & Qt::ShiftModifier);
+    if (forward) {
+        Key = 0;
+        if (m_ui->Edit6->text().isEmpty() || IsGridOK())
+            focusNextControl(m_ui->ComboBox2);
+        else
+            m_ui->Edit6->setFocus(Qt::OtherFocusReason);
+    } else if (Key == Qt::Key_Backtab || (Key == Qt::Key_Tab && (Shift & Qt::ShiftModifier))) {
+        Key = 0;
+        if (!m_ui->Edit6->text().isEmpty())
+            IsGridOK();
+        m_ui->Edit6->setFocus(Qt::BacktabFocusReason);
+    }
+}
+
+void TForm1::ComboBox1Exit(QObject *)
+{
+    // Leaving the combo with the mouse checks nothing; the keys above check.
+}
+
+void TForm1::ComboBox2Exit(QObject *)
+{
+}
+
+bool TForm1::incomplete(const QString &message, QWidget *focus)
+{
+    messages().show(Messages::Kind::InputCheck, message);
+    focus->setFocus(Qt::OtherFocusReason);
+    return false;
+}
+
+bool TForm1::DatenVollstaendig()
+{
+    if (m_ui->ArtenStrGr1->RowCount() <= 2)
+        return incomplete(QStringLiteral("Ohne Arten macht das Ganze keinen Sinn!"), m_ui->Edit1);
+    if (m_ui->Edit3->text().isEmpty())
+        return incomplete(QStringLiteral("Sie müssen einen Fundort eingeben"), m_ui->Edit3);
+    if (m_ui->Edit4->text().isEmpty())
+        return incomplete(QStringLiteral("Sie müssen ein Datum eingeben"), m_ui->Edit4);
+
+    const bool hasReference = !m_ui->Edit5->text().isEmpty();
+    const bool hasSystem = !m_ui->ComboBox1->currentText().isEmpty();
+    if (!hasReference && !hasSystem)
+        return incomplete(QStringLiteral("Sie müssen einen Raumbezug und ein passendes Raumbezugssystem eingeben"),
+                          m_ui->Edit5);
+    if (hasReference && !hasSystem)
+        return incomplete(QStringLiteral("Sie müssen ein Raumbezugssystem auswählen"), m_ui->ComboBox1);
+    if (!hasReference && hasSystem)
+        return incomplete(QStringLiteral("Sie müssen einen Raumbezug eingeben"), m_ui->Edit5);
+    if (!IsSpRefOK()) {
+        m_ui->Edit5->setFocus(Qt::OtherFocusReason);
+        return false;
+    }
+
+    const QString radius = m_ui->Edit2->text();
+    if (ReadIniUSR() && radius.isEmpty())
+        return incomplete(QStringLiteral("Sie müssen einen Unschärferadius eingeben"), m_ui->Edit2);
+    if (!radius.isEmpty()) {
+        int value = 0;
+        if (!toInt32(radius, &value))
+            throw NembraError(QStringLiteral("''%1'' ist kein gültiger Integer-Wert").arg(radius));
+        if (value == 0)
+            return incomplete(QStringLiteral("Ein Unschärferadius von 0 ist nicht möglich"), m_ui->Edit2);
+    }
+
+    bool anyObserver = false;
+    for (int i = 0; i < m_ui->CheckListBox1->count() && !anyObserver; ++i)
+        anyObserver = m_ui->CheckListBox1->item(i)->checkState() == Qt::Checked;
+    if (!anyObserver) {
+        if (m_ui->CheckListBox1->count() > 0)
+            m_ui->CheckListBox1->setCurrentRow(0);
+        return incomplete(QStringLiteral("Sie müssen mindestens einen Kartierer auswählen"), m_ui->CheckListBox1);
+    }
+    return true;
+}
+
+void TForm1::BtnSpeichernClick(QObject *)
+{
+    if (DatenVollstaendig())
+        DatenSpeichern();
+}
+
+void TForm1::MenuItemSaveClick(QObject *)
+{
+    m_ui->BtnSpeichern->click();
 }
 
 void TForm1::Edit1KeyPress(QObject *, QChar &Key)

@@ -1,10 +1,15 @@
 #pragma once
 
+#include <functional>
+
+#include <QDate>
 #include <QMainWindow>
 #include <QStringList>
 
 #include "CsvExport.h"
+#include "Messages.h"
 #include "TaxonLookup.h"
+#include "Verdict.h"
 
 namespace Ui {
 class TForm1;
@@ -37,6 +42,40 @@ public:
 
     bool ReadIniUSR() const;
 
+    // Today's date as the checks see it, read when a check runs.
+    void setTodayProvider(std::function<QDate()> provider) { today_ = std::move(provider); }
+    QDate today() const { return today_(); }
+
+    // Keystroke filters and key handling of the event fields.
+    void Edit2KeyPress(QObject *Sender, QChar &Key);
+    void Edit3KeyPress(QObject *Sender, QChar &Key);
+    void Edit4KeyPress(QObject *Sender, QChar &Key);
+    void Edit4Exit(QObject *Sender);
+    void Edit5KeyPress(QObject *Sender, QChar &Key);
+    void Edit6KeyPress(QObject *Sender, QChar &Key);
+    void Edit7KeyPress(QObject *Sender, QChar &Key);
+    void ComboBox1KeyDown(QObject *Sender, int &Key, Qt::KeyboardModifiers Shift);
+    void ComboBox2KeyDown(QObject *Sender, int &Key, Qt::KeyboardModifiers Shift);
+    void ComboBox1Exit(QObject *Sender);
+    void ComboBox2Exit(QObject *Sender);
+
+    // Validators: each shows its own message and returns the verdict.
+    bool ZeitraumOK(const QString &cZeitraumStr);
+    QString ParseZeitraum(const QString &cZeitraumStr) const;
+    bool IsLTLNOk(const QString &str);
+    bool IsGKrOk(const QString &str, const QString &stripnr);
+    bool IsMTBQQQOk(const QString &str);
+    bool IsMTBQYXOk(const QString &str);
+    bool IsSpRefOK();
+    bool IsGridOK();
+    bool IsHoeheOK(const QString &cHoehenstr);
+    int val(const QString &str);
+
+    // Saving: the completeness check, then the export.
+    bool DatenVollstaendig();
+    void BtnSpeichernClick(QObject *Sender);
+    void MenuItemSaveClick(QObject *Sender);
+
     // Taxon input and grid.
     void Edit1KeyPress(QObject *Sender, QChar &Key);
     QStringList FindTaxa(const QString &sTaxkurz) const;
@@ -63,6 +102,8 @@ protected:
 private:
     void FormCreate();
     void setupControls();
+    bool report(const Verdict &verdict, Messages::Kind kind);
+    bool incomplete(const QString &message, QWidget *focus);
     void addTaxon(const QString &taxon, const TaxonInput &input);
     void requestTerminate();
 
@@ -74,4 +115,5 @@ private:
     int RefID_ = 0;
     bool terminateRequested_ = false;
     TFormAbout *aboutBox_ = nullptr;
+    std::function<QDate()> today_ = [] { return QDate::currentDate(); };
 };

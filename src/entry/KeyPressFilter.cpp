@@ -1,7 +1,9 @@
 #include "KeyPressFilter.h"
 
 #include <QCoreApplication>
+#include <QFocusEvent>
 #include <QKeyEvent>
+#include <QWidget>
 
 #include "ErrorGuard.h"
 
@@ -68,9 +70,51 @@ FocusFilter::FocusFilter(QObject *control, Handler onEnter, Handler onExit)
 
 bool FocusFilter::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() != QEvent::FocusIn && event->type() != QEvent::FocusOut)
+        return false;
+    // A message box or menu that opens, or another window that becomes
+    // active, takes the focus without the user moving between controls.
+    const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+    if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
+        return false;
     if (event->type() == QEvent::FocusIn && onEnter_)
         guarded([&] { onEnter_(watched); });
     else if (event->type() == QEvent::FocusOut && onExit_)
         guarded([&] { onExit_(watched); });
     return false;
+}
+
+KeyDownFilter::KeyDownFilter(QObject *control, Handler handler)
+    : QObject(control)
+    , control_(control)
+    , handler_(std::move(handler))
+{
+    control->installEventFilter(this);
+}
+
+void KeyDownFilter::watch(QObject *other)
+{
+    other->installEventFilter(this);
+}
+
+bool KeyDownFilter::eventFilter(QObject *, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    auto *keyEvent = static_cast<QKeyEvent *>(event);
+    int key = keyEvent->key();
+    guarded([&] { handler_(control_, key, keyEvent->modifiers()); });
+    return key == 0;
+}
+
+void focusNextControl(QWidget *from)
+{
+    QWidget *window = from->window();
+    for (QWidget *w = from->nextInFocusChain(); w && w != from; w = w->nextInFocusChain()) {
+        if (from->isAncestorOf(w) || w->focusProxy() || !w->isVisibleTo(window) || !w->isEnabled()
+            || !(w->focusPolicy() & Qt::TabFocus) || w->window() != window)
+            continue;
+        w->setFocus(Qt::TabFocusReason);
+        return;
+    }
 }

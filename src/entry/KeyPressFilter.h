@@ -23,7 +23,8 @@ private:
     bool resending_ = false;
 };
 
-// Routes focus-in and focus-out of a control to handlers (either may be empty).
+// Routes the focus entering and leaving a control, as the user moves between
+// the controls of its window, to handlers (either may be empty).
 class FocusFilter : public QObject {
     Q_OBJECT
 public:
@@ -38,3 +39,28 @@ private:
     Handler onEnter_;
     Handler onExit_;
 };
+
+// Routes key-down events (with the key code and the modifiers) of a control
+// to a handler, before the control handles them; a key set to 0 is consumed.
+// Tab and Shift+Tab arrive here too.
+class KeyDownFilter : public QObject {
+    Q_OBJECT
+public:
+    using Handler = std::function<void(QObject *sender, int &key, Qt::KeyboardModifiers shift)>;
+
+    KeyDownFilter(QObject *control, Handler handler);
+    // Also watches another object that receives the control's keys, such as
+    // the line edit of an editable combo box.
+    void watch(QObject *other);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QObject *control_;
+    Handler handler_;
+};
+
+class QWidget;
+// Moves the focus to the control after `from` in the window's tab order.
+void focusNextControl(QWidget *from);

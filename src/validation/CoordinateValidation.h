@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+
+#include "Verdict.h"
+
+// The fixed separators of coordinate texts, whatever the user's locale says.
+inline constexpr char16_t ListSeparator = u';';
+inline constexpr char16_t DecimalSeparator = u',';
+
+// WGS84 latitude/longitude, e.g. "49,45187N;6,66072E": the first fault.
+Verdict IsLTLNOk(const QString &str);
+
+// Gauss-Krüger x;y for strip `stripnr` ("2" to "5"): every fault at once.
+Verdict IsGKrOk(const QString &str, const QString &stripnr);
+
+// MTB sheet with quadrant division, e.g. "5408/132".
+Verdict IsMTBQQQOk(const QString &str);
+// MTB sheet with minute fields, e.g. "5408/235".
+Verdict IsMTBQYXOk(const QString &str);
+
+// Which validator a combo text names, found by its code.
+enum class ReferenceSystem { None, LTLN, GKr2, GKr3, GKr4, GKr5, QQQ, QYX };
+ReferenceSystem spatialReferenceSystem(const QString &comboText);
+ReferenceSystem gridSystem(const QString &comboText);
+Verdict checkReference(ReferenceSystem system, const QString &text);
+
+// The altitude in metres, one value or a range "300-450", at most 8848.
+Verdict IsHoeheOK(const QString &cHoehenstr);

@@ -1,0 +1,500 @@
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "AppFolder.h"
+#include "DozadiRad.h"
+#include "NembraApplication.h"
+#include "RecordingMessages.h"
+#include "TStringGrid.h"
+
+using Kind = Messages::Kind;
+
+// The keystroke filters, the checks on Enter, Tab and leaving a field, and the
+// completeness check before saving, driven with real key events.
+class TestFieldValidation : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void filtersSwallowAndPass_data();
+    void filtersSwallowAndPass();
+    void escapeEmpties_data();
+    void escapeEmpties();
+    void enterMovesOn_data();
+    void enterMovesOn();
+    void dateNormalisedOnEnter();
+    void invalidDateKeepsTheFocus();
+    void boxTakingTheFocusIsNoLeaving();
+    void spatialReferenceCheckedInCombo_data();
+    void spatialReferenceCheckedInCombo();
+    void gridReferenceCheckedInCombo_data();
+    void gridReferenceCheckedInCombo();
+    void altitudeOnEnter_data();
+    void altitudeOnEnter();
+    void completenessInOrder();
+    void optionalRadius_data();
+    void optionalRadius();
+    void pastedRadiusThatIsNoInteger();
+    void completeRecordHandsOverToExport();
+
+private:
+    template<class T = QWidget>
+    T *control(const char *name) const
+    {
+        T *w = form_->findChild<T *>(QString::fromLatin1(name));
+        if (!w)
+            qFatal("no control %s", name);
+        return w;
+    }
+    QLineEdit *edit(const char *name) const { return control<QLineEdit>(name); }
+    // The control that has the focus, an editable combo box for its line edit.
+    static QString focused()
+    {
+        QWidget *w = QApplication::focusWidget();
+        if (w && qobject_cast<QComboBox *>(w->parentWidget()))
+            w = w->parentWidget();
+        return w ? w->objectName() : QString();
+    }
+    void focusAndType(const char *name, const QString &text)
+    {
+        QWidget *w = control(name);
+        w->setFocus();
+        for (QChar c : text) {
+            // QTest types ASCII only; other characters go as a key with text.
+            if (c.unicode() < 128)
+                QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+            else
+                QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(), Qt::Key_unknown, QString(c),
+                                    Qt::NoModifier);
+        }
+    }
+    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+    }
+    void addTaxon()
+    {
+        focusAndType("Edit1", "abi alba");
+        press(Qt::Key_Return);
+    }
+
+    std::unique_ptr<AppFolder> app_;
+    std::unique_ptr<RecordingMessages> msgs_;
+    std::unique_ptr<TForm1> form_;
+};
+
+void TestFieldValidation::init()
+{
+    app_ = std::make_unique<AppFolder>();
+    app_->writeTaxa({"Abies alba"});
+    app_->writeObservers({"Müller, Hans", "Schäfer, Jürgen"});
+    QDir().mkpath(app_->path() + "Data");
+    msgs_ = std::make_unique<RecordingMessages>();
+    form_ = std::make_unique<TForm1>(app_->path());
+    form_->setTodayProvider([] { return QDate(2011, 3, 15); });
+    form_->show();
+    QApplication::setActiveWindow(form_.get());
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+}
+
+void TestFieldValidation::cleanup()
+{
+    form_.reset();
+    msgs_.reset();
+    app_.reset();
+}
+
+void TestFieldValidation::filtersSwallowAndPass_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("Edit5 swallows a n . blank") << "Edit5" << "a5n.1 2" << "512";
+    QTest::newRow("Edit5 passes , ; N E S W - /") << "Edit5" << "49,5N;6,6E-S/W" << "49,5N;6,6E-S/W";
+    QTest::newRow("Edit5 swallows umlauts and lower case") << "Edit5" << "äe5" << "5";
+    QTest::newRow("Edit4 date characters only") << "Edit4" << "1a.5/2 x-,3" << "1.5/2-3";
+    QTest::newRow("Edit6 digits and slash") << "Edit6" << "5408/1a-,N " << "5408/1";
+    QTest::newRow("Edit7 digits and dash") << "Edit7" << "4a5 .0-x9" << "450-9";
+    QTest::newRow("Edit2 digits only") << "Edit2" << "a-5x3 ." << "53";
+    QTest::newRow("Edit3 takes everything") << "Edit3" << "Am Weg, 3. Ecke!" << "Am Weg, 3. Ecke!";
+}
+
+void TestFieldValidation::filtersSwallowAndPass()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    QFETCH(QString, text);
+    focusAndType(qPrintable(field), typed);
+    QCOMPARE(edit(qPrintable(field))->text(), text);
+    press(Qt::Key_Backspace);
+    QCOMPARE(edit(qPrintable(field))->text(), text.chopped(1));
+    QVERIFY(msgs_->shown.isEmpty());
+}
+
+void TestFieldValidation::escapeEmpties_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("emptied");
+    QTest::newRow("date") << "Edit4" << "1.5" << true;
+    QTest::newRow("spatial reference") << "Edit5" << "49N" << true;
+    QTest::newRow("grid reference") << "Edit6" << "5408" << true;
+    QTest::newRow("altitude") << "Edit7" << "450" << true;
+    QTest::newRow("taxon input") << "Edit1" << "abi" << true;
+    QTest::newRow("radius stays") << "Edit2" << "25" << false;
+    QTest::newRow("locality stays") << "Edit3" << "Weg" << false;
+}
+
+void TestFieldValidation::escapeEmpties()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    QFETCH(bool, emptied);
+    focusAndType(qPrintable(field), typed);
+    press(Qt::Key_Escape);
+    QCOMPARE(edit(qPrintable(field))->text(), emptied ? QString() : typed);
+}
+
+void TestFieldValidation::enterMovesOn_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("next");
+    QTest::newRow("locality") << "Edit3" << "Weg" << "Edit4";
+    QTest::newRow("empty date") << "Edit4" << "" << "Edit5";
+    QTest::newRow("valid date") << "Edit4" << "1.3.2011" << "Edit5";
+    QTest::newRow("spatial reference, unchecked") << "Edit5" << "1" << "ComboBox1";
+    QTest::newRow("radius") << "Edit2" << "25" << "Edit6";
+    QTest::newRow("grid reference, unchecked") << "Edit6" << "1" << "ComboBox2";
+    QTest::newRow("empty altitude") << "Edit7" << "" << "Memo1";
+    QTest::newRow("valid altitude") << "Edit7" << "450" << "Memo1";
+}
+
+void TestFieldValidation::enterMovesOn()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, typed);
+    QFETCH(QString, next);
+    focusAndType(qPrintable(field), typed);
+    press(Qt::Key_Return);
+    QTRY_COMPARE(focused(), next);
+    QVERIFY(msgs_->shown.isEmpty());
+}
+
+void TestFieldValidation::dateNormalisedOnEnter()
+{
+    focusAndType("Edit4", "5/3/11-");
+    press(Qt::Key_Return);
+    QCOMPARE(edit("Edit4")->text(), QStringLiteral("05.03.2011-"));
+    QTRY_COMPARE(focused(), QStringLiteral("Edit5"));
+    // Leaving by Tab normalises as well.
+    focusAndType("Edit4", QString());
+    edit("Edit4")->setText("1.5.10-3.5.10");
+    press(Qt::Key_Tab);
+    QTRY_COMPARE(focused(), QStringLiteral("Edit5"));
+    QCOMPARE(edit("Edit4")->text(), QStringLiteral("01.05.2010-03.05.2010"));
+    QVERIFY(msgs_->shown.isEmpty());
+}
+
+void TestFieldValidation::invalidDateKeepsTheFocus()
+{
+    focusAndType("Edit4", "16.3.2011");
+    press(Qt::Key_Return);
+    QCOMPARE(msgs_->texts(), QStringList{"Datumsangabe nicht korrekt: \n\rSie haben in der Zukunft kartiert!"});
+    QCOMPARE(msgs_->shown[0].kind, Kind::Warning);
+    QCOMPARE(msgs_->shown[0].caption, QStringLiteral("Warnung"));
+    QCOMPARE(focused(), QStringLiteral("Edit4"));
+    QCOMPARE(edit("Edit4")->text(), QStringLiteral("16.3.2011"));
+
+    // Tab away: the check runs again and the focus comes back.
+    press(Qt::Key_Tab);
+    QTRY_COMPARE(focused(), QStringLiteral("Edit4"));
+    QCOMPARE(msgs_->shown.size(), 2);
+    // So does a click into another field.
+    QTest::mouseClick(edit("Edit3"), Qt::LeftButton);
+    QTRY_COMPARE(focused(), QStringLiteral("Edit4"));
+    QCOMPARE(msgs_->shown.size(), 3);
+    QCOMPARE(edit("Edit4")->text(), QStringLiteral("16.3.2011"));
+
+    // An emptied field may be left without a check.
+    press(Qt::Key_Escape);
+    press(Qt::Key_Tab);
+    QTRY_COMPARE(focused(), QStringLiteral("Edit5"));
+    QCOMPARE(msgs_->shown.size(), 3);
+
+    // A pasted part that mixes digits and letters is refused, the text kept.
+    edit("Edit4")->setFocus();
+    edit("Edit4")->setText("1a.5.2010");
+    press(Qt::Key_Return);
+    QCOMPARE(msgs_->shown.constLast().text, QStringLiteral("Datumsangabe nicht korrekt: \n\rDatum enthält eine "
+                                                           "ungültige Tages-, Monats- oder Jahresangabe"));
+    QCOMPARE(edit("Edit4")->text(), QStringLiteral("1a.5.2010"));
+}
+
+void TestFieldValidation::boxTakingTheFocusIsNoLeaving()
+{
+    // A real message box takes the focus into its own window; that is no
+    // leaving of the date field, so the fault is shown once.
+    QLineEdit box;
+    msgs_->onShow = [&](const RecordingMessages::Shown &) {
+        box.show();
+        QApplication::setActiveWindow(&box);
+        box.setFocus();
+        QCoreApplication::processEvents();
+        box.hide();
+        QApplication::setActiveWindow(form_.get());
+        QCoreApplication::processEvents();
+    };
+    focusAndType("Edit4", "16.3.2011");
+    press(Qt::Key_Return);
+    QCoreApplication::processEvents();
+    QCOMPARE(msgs_->shown.size(), 1);
+    QTRY_COMPARE(focused(), QStringLiteral("Edit4"));
+}
+
+void TestFieldValidation::spatialReferenceCheckedInCombo_data()
+{
+    QTest::addColumn<QString>("system");   // combo text, empty: the start item
+    QTest::addColumn<QString>("reference");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("message");  // empty: none
+    QTest::addColumn<QString>("focus");
+    const QString gkHead = QStringLiteral("Der unter \"Raumbezug\" eingegebene Wert gehört nicht \n\rzu dem "
+                                          "ausgewählten Raumbezugssystem oder\n\rdie Eingabe ist fehlerhaft\n\r");
+    const QString ltlnHead = QStringLiteral("Der unter \"Raumbezug\" eingegebene Wert gehört nicht \n\rzu dem "
+                                            "ausgewählten Raumbezugssystem oder\n\rdie Eingabe ist fehlerhaft;\n\r\n\r");
+    const int enter = Qt::Key_Return, tab = Qt::Key_Tab, backtab = Qt::Key_Backtab;
+    QTest::newRow("GKr3 valid, Enter") << "" << "3512345;5412345" << enter << "" << "Edit2";
+    QTest::newRow("GKr3 valid, Tab") << "" << "3512345;5412345" << tab << "" << "Edit2";
+    QTest::newRow("GKr3 wrong strip, Enter") << "" << "2512345;5412345" << enter
+                                             << gkHead + "\n\rStreifennummer 3 erwartet" << "Edit5";
+    QTest::newRow("GKr3 wrong strip, Tab") << "" << "2512345;5412345" << tab
+                                           << gkHead + "\n\rStreifennummer 3 erwartet" << "Edit5";
+    QTest::newRow("empty reference, Enter") << "" << "" << enter << "" << "Edit2";
+    QTest::newRow("Shift+Tab valid") << "" << "3512345;5412345" << backtab << "" << "Edit5";
+    QTest::newRow("Shift+Tab invalid") << "" << "351;5412345" << backtab << gkHead + "\n\rx-Wert hat keine 7 Stellen"
+                                       << "Edit5";
+    QTest::newRow("xyz checks nothing") << "xyz" << "1" << tab << "" << "Edit2";
+    QTest::newRow("GKr3 LTLN runs Gauss-Krüger") << "GKr3 LTLN" << "49N;6E" << enter
+                                                 << gkHead + "\n\rx-Wert hat keine 7 Stellen\n\ry-Wert hat keine 7 "
+                                                             "Stellen\n\rStreifennummer 3 erwartet"
+                                                 << "Edit5";
+    QTest::newRow("QQQ and QYX: QYX") << "QQQ QYX" << "5408/13" << enter
+                                      << "Raumbezug falsch: \n\rMinutenfeld nicht korrekt" << "Edit5";
+    QTest::newRow("LTLN item") << "Breite/Länge - WGS84 (LTLN)" << "49N;180E" << enter
+                               << ltlnHead + "Länge nicht zwischen 0° und 180°" << "Edit5";
+}
+
+void TestFieldValidation::spatialReferenceCheckedInCombo()
+{
+    QFETCH(QString, system);
+    QFETCH(QString, reference);
+    QFETCH(int, key);
+    QFETCH(QString, message);
+    QFETCH(QString, focus);
+    auto *combo = control<QComboBox>("ComboBox1");
+    if (!system.isEmpty())
+        combo->setEditText(system);
+    edit("Edit5")->setText(reference);
+    combo->setFocus();
+    press(Qt::Key(key), key == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier);
+    QCOMPARE(msgs_->texts(), message.isEmpty() ? QStringList() : QStringList{message});
+    if (!message.isEmpty()) {
+        QCOMPARE(msgs_->shown[0].kind, Kind::Error);
+        QCOMPARE(msgs_->shown[0].caption, QStringLiteral("Fehler"));
+    }
+    QTRY_COMPARE(focused(), focus);
+    QCOMPARE(edit("Edit5")->text(), reference);
+}
+
+void TestFieldValidation::gridReferenceCheckedInCombo_data()
+{
+    QTest::addColumn<QString>("reference");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("focus");
+    QTest::newRow("QYX invalid, Enter") << "5408/13" << int(Qt::Key_Return)
+                                        << "Raumbezug falsch: \n\rMinutenfeld nicht korrekt" << "Edit6";
+    QTest::newRow("QYX valid, Tab") << "5408/235" << int(Qt::Key_Tab) << "" << "CheckListBox1";
+    QTest::newRow("empty, Tab") << "" << int(Qt::Key_Tab) << "" << "CheckListBox1";
+    QTest::newRow("Shift+Tab") << "5408/235" << int(Qt::Key_Backtab) << "" << "Edit6";
+}
+
+void TestFieldValidation::gridReferenceCheckedInCombo()
+{
+    QFETCH(QString, reference);
+    QFETCH(int, key);
+    QFETCH(QString, message);
+    QFETCH(QString, focus);
+    edit("Edit6")->setText(reference);
+    control("ComboBox2")->setFocus();
+    press(Qt::Key(key), key == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier);
+    QCOMPARE(msgs_->texts(), message.isEmpty() ? QStringList() : QStringList{message});
+    QTRY_COMPARE(focused(), focus);
+}
+
+void TestFieldValidation::altitudeOnEnter_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("line"); // empty: valid, focus to Memo1
+    QTest::newRow("450") << "450" << "";
+    QTest::newRow("8848") << "8848" << "";
+    QTest::newRow("8849") << "8849" << "Sie haben über dem Mt.Everest kartiert";
+    QTest::newRow("300-450") << "300-450" << "";
+    QTest::newRow("450-300") << "450-300" << "2. Wert der Höhenspanne unter erstem Wert";
+    QTest::newRow("450-450") << "450-450" << "2. Wert der Höhenspanne gleich erstem Wert";
+    QTest::newRow("-450") << "-450" << "Zeichen \"-\" am Anfang";
+    QTest::newRow("450-") << "450-" << "Zeichen \"-\" am Ende";
+    QTest::newRow("1-2-3") << "1-2-3" << "Zeichen \"-\" doppelt in der Höhenspanne";
+}
+
+void TestFieldValidation::altitudeOnEnter()
+{
+    QFETCH(QString, typed);
+    QFETCH(QString, line);
+    focusAndType("Edit7", typed);
+    press(Qt::Key_Return);
+    if (line.isEmpty()) {
+        QVERIFY(msgs_->shown.isEmpty());
+        QCOMPARE(focused(), QStringLiteral("Memo1"));
+    } else {
+        QCOMPARE(msgs_->texts(), QStringList{"Höhenlage nicht korrekt: \n\r" + line});
+        QCOMPARE(msgs_->shown[0].kind, Kind::Warning);
+        QCOMPARE(focused(), QStringLiteral("Edit7"));
+    }
+    QCOMPARE(edit("Edit7")->text(), typed);
+}
+
+void TestFieldValidation::completenessInOrder()
+{
+    struct Step {
+        std::function<void()> fill; // what the user enters before this save
+        const char *message;
+        const char *focus;
+    };
+    auto *observers = control<QListWidget>("CheckListBox1");
+    const Step steps[] = {
+        {[] {}, "Ohne Arten macht das Ganze keinen Sinn!", "Edit1"},
+        {[&] { addTaxon(); }, "Sie müssen einen Fundort eingeben", "Edit3"},
+        {[&] { edit("Edit3")->setText("Wegrand"); }, "Sie müssen ein Datum eingeben", "Edit4"},
+        {[&] { edit("Edit4")->setText("01.05.2010"); }, "Sie müssen einen Raumbezug eingeben", "Edit5"},
+        {[&] { control<QComboBox>("ComboBox1")->setEditText(""); },
+         "Sie müssen einen Raumbezug und ein passendes Raumbezugssystem eingeben", "Edit5"},
+        {[&] { edit("Edit5")->setText("3512345;5412345"); }, "Sie müssen ein Raumbezugssystem auswählen", "ComboBox1"},
+        {[&] { control<QComboBox>("ComboBox1")->setCurrentIndex(1); },
+         "Der unter \"Raumbezug\" eingegebene Wert gehört nicht \n\rzu dem ausgewählten Raumbezugssystem oder\n\rdie "
+         "Eingabe ist fehlerhaft\n\r\n\rStreifennummer 2 erwartet",
+         "Edit5"},
+        {[&] { control<QComboBox>("ComboBox1")->setCurrentIndex(2); }, "Sie müssen einen Unschärferadius eingeben",
+         "Edit2"},
+        {[&] { edit("Edit2")->setText("00"); }, "Ein Unschärferadius von 0 ist nicht möglich", "Edit2"},
+        {[&] {
+             edit("Edit2")->setText("25");
+             observers->setCurrentRow(1);
+         },
+         "Sie müssen mindestens einen Kartierer auswählen", "CheckListBox1"},
+    };
+    for (const Step &step : steps) {
+        step.fill();
+        msgs_->shown.clear();
+        control("BtnSpeichern")->setFocus();
+        QTest::mouseClick(control("BtnSpeichern"), Qt::LeftButton);
+        QCOMPARE(msgs_->texts(), QStringList{QString::fromUtf8(step.message)});
+        const bool validatorMessage = QString::fromUtf8(step.message).startsWith("Der unter");
+        QCOMPARE(msgs_->shown[0].kind, validatorMessage ? Kind::Error : Kind::InputCheck);
+        QCOMPARE(msgs_->shown[0].caption, validatorMessage ? QStringLiteral("Fehler") : QStringLiteral("Eingabekontrolle"));
+        QCOMPARE(focused(), QString::fromUtf8(step.focus));
+        QVERIFY(msgs_->saveDialogs.isEmpty());
+    }
+    QCOMPARE(observers->currentRow(), 0);
+
+    // After "Alle Sippen löschen" the first message comes again.
+    QTest::mouseClick(control("BtnAlleSippenLoeschen"), Qt::LeftButton);
+    msgs_->shown.clear();
+    control<QMenu>("MenuItemFile")->actions()[0]->trigger();
+    QCOMPARE(msgs_->texts(), QStringList{"Ohne Arten macht das Ganze keinen Sinn!"});
+}
+
+void TestFieldValidation::optionalRadius_data()
+{
+    QTest::addColumn<QString>("radius");
+    QTest::addColumn<QString>("message"); // empty: passes on to the export
+    QTest::newRow("empty") << "" << "";
+    QTest::newRow("0") << "0" << "Ein Unschärferadius von 0 ist nicht möglich";
+    QTest::newRow("25") << "25" << "";
+}
+
+void TestFieldValidation::optionalRadius()
+{
+    QFETCH(QString, radius);
+    QFETCH(QString, message);
+    addTaxon();
+    edit("Edit3")->setText("Wegrand");
+    edit("Edit4")->setText("01.05.2010");
+    edit("Edit5")->setText("3512345;5412345");
+    edit("Edit2")->setText(radius);
+    control<QListWidget>("CheckListBox1")->item(0)->setCheckState(Qt::Checked);
+    // The settings file is read at every save.
+    app_->writeIni("[Settings]\r\nUSR=FALSE\r\n");
+    QTest::mouseClick(control("BtnSpeichern"), Qt::LeftButton);
+    if (message.isEmpty()) {
+        QCOMPARE(msgs_->saveDialogs.size(), 1);
+        QCOMPARE(msgs_->texts(), QStringList{"Speichern abgebrochen"});
+    } else {
+        QCOMPARE(msgs_->texts(), QStringList{message});
+        QVERIFY(msgs_->saveDialogs.isEmpty());
+    }
+    app_->writeIni("[Settings]\r\nUSR=TRUE\r\n");
+    msgs_->shown.clear();
+    QTest::mouseClick(control("BtnSpeichern"), Qt::LeftButton);
+    QCOMPARE(msgs_->texts().constFirst(),
+             radius.isEmpty() ? QStringLiteral("Sie müssen einen Unschärferadius eingeben") : msgs_->texts().constFirst());
+}
+
+void TestFieldValidation::pastedRadiusThatIsNoInteger()
+{
+    addTaxon();
+    edit("Edit3")->setText("Wegrand");
+    edit("Edit4")->setText("01.05.2010");
+    edit("Edit5")->setText("3512345;5412345");
+    edit("Edit2")->setText("99999999999");
+    control<QListWidget>("CheckListBox1")->item(0)->setCheckState(Qt::Checked);
+    QTest::mouseClick(control("BtnSpeichern"), Qt::LeftButton);
+    QCOMPARE(msgs_->texts(), QStringList{"''99999999999'' ist kein gültiger Integer-Wert"});
+    QCOMPARE(msgs_->shown[0].kind, Kind::AppError);
+    QVERIFY(msgs_->saveDialogs.isEmpty());
+    QVERIFY(form_->isVisible());
+}
+
+void TestFieldValidation::completeRecordHandsOverToExport()
+{
+    addTaxon();
+    edit("Edit3")->setText("Wegrand");
+    edit("Edit4")->setText("01.05.2010");
+    edit("Edit5")->setText("3512345;5412345");
+    edit("Edit2")->setText("25");
+    control<QListWidget>("CheckListBox1")->item(1)->setCheckState(Qt::Checked);
+    const QString target = app_->path() + "Data/x.csv";
+    msgs_->savePath = target;
+    QTest::mouseClick(control("BtnSpeichern"), Qt::LeftButton);
+    QCOMPARE(msgs_->saveDialogs.size(), 1);
+    QCOMPARE(msgs_->saveDialogs[0].fileName, QStringLiteral("Schaefer,_Juergen-01_05_2010_001"));
+    QCOMPARE(msgs_->texts(), QStringList{"Datei gespeichert: " + target});
+    QVERIFY(QFile::exists(target));
+}
+
+int main(int argc, char *argv[])
+{
+    NembraApplication app(argc, argv);
+    TestFieldValidation test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_fieldvalidation.moc"
