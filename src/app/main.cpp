@@ -2,10 +2,12 @@
 #include "DozadiRad.h"
 #include "ListSelectDlg.h"
 #include "NembraApplication.h"
+#include "Ping5.h"
 
 int main(int argc, char *argv[])
 {
     NembraApplication app(argc, argv);
+    PingInitialise();
 
     TForm1 form(NembraApplication::appDir());
     TListSelectDlg listSelect(&form);
@@ -14,5 +16,7 @@ int main(int argc, char *argv[])
 
     if (!form.terminateRequested())
         form.show();
-    return app.exec();
+    const int exitCode = app.exec();
+    PingFinalise();
+    return exitCode;
 }

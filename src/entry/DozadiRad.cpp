@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPointer>
 #include <QTimer>
 
 #include "About.h"
@@ -460,6 +461,43 @@ void TForm1::ComboBox1Exit(QObject *)
 
 void TForm1::ComboBox2Exit(QObject *)
 {
+}
+
+namespace {
+const char *const NoConnection = "Sie haben vermutlich keine Verbindung mit dem Internet\n\rDer Koordinatenpicker "
+                                 "verwendet Google Maps. \n\rDamit er ohne Fehlermeldungen funktioniert, müssen Sie "
+                                 "\n\rzuerst eine Verbindung herstellen";
+} // namespace
+
+bool TForm1::PingHostname(const QString &Hostname, const QString &PingMode)
+{
+    bool result = true;
+    const QByteArray host = encodeText(Hostname, TextEncoding::Windows1252);
+    if (PingMode == QLatin1String("SyncPing")) {
+        const std::int32_t rtt = PingHost(host, PingTimeout);
+        if (rtt == -1 || rtt == -2) {
+            messages().show(Messages::Kind::Warning, QString::fromUtf8(NoConnection));
+            result = false;
+        }
+    }
+    if (PingMode == QLatin1String("AsyncPing")) {
+        QPointer<TForm1> self(this);
+        const bool started = AsyncPingHost(RefID_, host, PingTimeout, [self](const TAsyncPingResult &r) {
+            if (self)
+                guarded([&] { self->PingCallback(r); });
+        });
+        if (started)
+            ++RefID_;
+        else
+            messages().show(Messages::Kind::Warning, QString::fromUtf8(NoConnection));
+    }
+    return result;
+}
+
+void TForm1::PingCallback(TAsyncPingResult Result)
+{
+    if (Result.RTT == -1 || Result.RTT == -2)
+        messages().show(Messages::Kind::Warning, QString::fromUtf8(NoConnection));
 }
 
 bool TForm1::incomplete(const QString &message, QWidget *focus)

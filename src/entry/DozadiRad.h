@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include "CsvExport.h"
+#include "Ping5.h"
 #include "Messages.h"
 #include "TaxonLookup.h"
 #include "Verdict.h"
@@ -71,6 +72,14 @@ public:
     bool IsHoeheOK(const QString &cHoehenstr);
     int val(const QString &str);
 
+    // Connectivity check before the map opens: one ICMP echo to a public host.
+    static constexpr auto DefaultPingHost = "www.google.com";
+    static constexpr std::uint16_t PingTimeout = 2000;
+    void setPingHost(const QString &host) { pingHost_ = host; }
+    const QString &pingHost() const { return pingHost_; }
+    bool PingHostname(const QString &Hostname, const QString &PingMode);
+    void PingCallback(TAsyncPingResult Result);
+
     // Saving: the completeness check, then the export.
     bool DatenVollstaendig();
     void BtnSpeichernClick(QObject *Sender);
@@ -115,5 +124,6 @@ private:
     int RefID_ = 0;
     bool terminateRequested_ = false;
     TFormAbout *aboutBox_ = nullptr;
+    QString pingHost_ = QString::fromLatin1(DefaultPingHost);
     std::function<QDate()> today_ = [] { return QDate::currentDate(); };
 };

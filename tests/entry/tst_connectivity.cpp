@@ -1,0 +1,176 @@
+#include <QTest>
+
+#include "AppFolder.h"
+#include "DozadiRad.h"
+#include "NembraApplication.h"
+#include "Ping5.h"
+#include "RecordingMessages.h"
+
+namespace {
+
+const QString Warning = QStringLiteral("Sie haben vermutlich keine Verbindung mit dem Internet\n\rDer Koordinatenpicker "
+                                       "verwendet Google Maps. \n\rDamit er ohne Fehlermeldungen funktioniert, müssen "
+                                       "Sie \n\rzuerst eine Verbindung herstellen");
+
+// Every echo times out, or every echo is answered.
+class FakeService : public IcmpService {
+public:
+    explicit FakeService(bool answers)
+        : answers_(answers)
+    {
+    }
+    std::unique_ptr<IcmpEcho> open() override { return std::make_unique<Echo>(answers_); }
+    const char *name() const override { return "fake"; }
+
+private:
+    struct Echo : IcmpEcho {
+        explicit Echo(bool answers)
+            : answers(answers)
+        {
+        }
+        int send(std::uint32_t, std::uint32_t, IcmpReply (&replies)[MaxReplies], std::int32_t &error) override
+        {
+            if (!answers) {
+                error = IP_REQ_TIMED_OUT;
+                return 0;
+            }
+            replies[0] = {0, 12};
+            return 1;
+        }
+        bool answers;
+    };
+    bool answers_;
+};
+
+} // namespace
+
+// The check before the map opens, against 127.0.0.1 and fake ICMP services.
+class TestConnectivity : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void syncReachable();
+    void syncUnreachable_data();
+    void syncUnreachable();
+    void asyncProbesCountRefID_data();
+    void asyncProbesCountRefID();
+    void asyncWithoutIcmpWarnsAtOnce();
+    void otherModesDoNothing_data();
+    void otherModesDoNothing();
+
+private:
+    std::unique_ptr<AppFolder> app_;
+    std::unique_ptr<RecordingMessages> msgs_;
+    std::unique_ptr<TForm1> form_;
+};
+
+void TestConnectivity::init()
+{
+    app_ = std::make_unique<AppFolder>();
+    app_->writeDefaultLists();
+    msgs_ = std::make_unique<RecordingMessages>();
+    form_ = std::make_unique<TForm1>(app_->path());
+    PingInitialise();
+}
+
+void TestConnectivity::cleanup()
+{
+    QTRY_COMPARE(TPingThread::running(), 0);
+    form_.reset();
+    msgs_.reset();
+    app_.reset();
+}
+
+void TestConnectivity::syncReachable()
+{
+    QVERIFY(form_->PingHostname("127.0.0.1", "SyncPing"));
+    QVERIFY(msgs_->shown.isEmpty());
+    QCOMPARE(form_->RefID(), 1);
+}
+
+void TestConnectivity::syncUnreachable_data()
+{
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<bool>("icmp"); // false: no ICMP service at all
+    QTest::newRow("echo times out") << "127.0.0.1" << true;
+    QTest::newRow("name cannot be resolved") << "kein-host.invalid" << true;
+    QTest::newRow("no ICMP service") << "127.0.0.1" << false;
+}
+
+void TestConnectivity::syncUnreachable()
+{
+    QFETCH(QString, host);
+    QFETCH(bool, icmp);
+    PingInitialise(icmp ? std::make_unique<FakeService>(false) : nullptr);
+    QVERIFY(!form_->PingHostname(host, "SyncPing"));
+    QCOMPARE(msgs_->texts(), QStringList{Warning});
+    QCOMPARE(msgs_->shown[0].kind, Messages::Kind::Warning);
+    QCOMPARE(msgs_->shown[0].caption, QStringLiteral("Warnung"));
+}
+
+void TestConnectivity::asyncProbesCountRefID_data()
+{
+    QTest::addColumn<bool>("answers");
+    QTest::newRow("answered: no warning") << true;
+    QTest::newRow("timed out: a warning for each probe") << false;
+}
+
+void TestConnectivity::asyncProbesCountRefID()
+{
+    QFETCH(bool, answers);
+    PingInitialise(std::make_unique<FakeService>(answers));
+    QCOMPARE(form_->RefID(), 1);
+    QVERIFY(form_->PingHostname("127.0.0.1", "AsyncPing"));
+    QCOMPARE(form_->RefID(), 2);
+    QVERIFY(form_->PingHostname("127.0.0.1", "AsyncPing"));
+    QCOMPARE(form_->RefID(), 3);
+    // Nothing is shown before the callbacks arrive on the GUI thread.
+    QVERIFY(msgs_->shown.isEmpty());
+    QTRY_COMPARE(TPingThread::running(), 0);
+    QTest::qWait(20);
+    QCOMPARE(msgs_->texts(), (answers ? QStringList() : QStringList{Warning, Warning}));
+
+    // The real service against 127.0.0.1 answers.
+    msgs_->shown.clear();
+    PingInitialise();
+    QVERIFY(form_->PingHostname("127.0.0.1", "AsyncPing"));
+    QTRY_COMPARE(TPingThread::running(), 0);
+    QTest::qWait(20);
+    QVERIFY(msgs_->shown.isEmpty());
+}
+
+void TestConnectivity::asyncWithoutIcmpWarnsAtOnce()
+{
+    PingInitialise(nullptr);
+    QVERIFY(form_->PingHostname("127.0.0.1", "AsyncPing"));
+    QCOMPARE(msgs_->texts(), QStringList{Warning});
+    QCOMPARE(form_->RefID(), 1);
+    QCOMPARE(TPingThread::running(), 0);
+}
+
+void TestConnectivity::otherModesDoNothing_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::newRow("syncping") << "syncping";
+    QTest::newRow("ASYNCPING") << "ASYNCPING";
+    QTest::newRow("empty") << "";
+}
+
+void TestConnectivity::otherModesDoNothing()
+{
+    QFETCH(QString, mode);
+    PingInitialise(nullptr);
+    QVERIFY(form_->PingHostname("kein-host.invalid", mode));
+    QVERIFY(msgs_->shown.isEmpty());
+    QCOMPARE(form_->RefID(), 1);
+}
+
+int main(int argc, char *argv[])
+{
+    NembraApplication app(argc, argv);
+    TestConnectivity test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_connectivity.moc"
