@@ -1,0 +1,198 @@
+#include "MapService.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QFile>
+#include <QHostAddress>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QUrlQuery>
+#include <QWebEngineProfile>
+#include <QWebEngineUrlRequestInterceptor>
+#include <QWebEngineUrlRequestJob>
+#include <QWebEngineUrlScheme>
+#include <QWebEngineUrlSchemeHandler>
+
+#include "MapDocument.h"
+#include "ScriptBridge.h"
+
+static void initMapApiResources()
+{
+    Q_INIT_RESOURCE(mapapi);
+}
+
+namespace MapService {
+
+namespace {
+
+const QUrl PageOrigin(QStringLiteral("http://localhost"));
+
+QHash<int, ScriptBridge *> &bridges()
+{
+    static QHash<int, ScriptBridge *> map;
+    return map;
+}
+
+QByteArray resource(const QString &name)
+{
+    initMapApiResources();
+    QFile file(QStringLiteral(":/mapapi/") + name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool isLoopback(const QString &host)
+{
+    if (host == QLatin1String("localhost") || host.endsWith(QLatin1String(".localhost")))
+        return true;
+    const QHostAddress address(host);
+    return !address.isNull() && address.isLoopback();
+}
+
+class Interceptor : public QWebEngineUrlRequestInterceptor {
+public:
+    using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
+    void interceptRequest(QWebEngineUrlRequestInfo &info) override
+    {
+        const QUrl url = info.requestUrl();
+        const Config &c = config();
+        // The map API named in the page comes from the program's resources.
+        if (url.scheme() == QLatin1String("http") && url.host() == c.apiHost && url.path() == QLatin1String("/maps")) {
+            info.redirect(QUrl(QStringLiteral("nembra://api/maps.js")));
+            return;
+        }
+        if (c.loopbackOnly && (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https")
+                               || url.scheme() == QLatin1String("ws") || url.scheme() == QLatin1String("wss"))
+            && !isLoopback(url.host()))
+            info.block(true);
+    }
+};
+
+class SchemeHandler : public QWebEngineUrlSchemeHandler {
+public:
+    using QWebEngineUrlSchemeHandler::QWebEngineUrlSchemeHandler;
+    void requestStarted(QWebEngineUrlRequestJob *job) override
+    {
+        const QUrl url = job->requestUrl();
+        if (url.host() == QLatin1String("api"))
+            serveApi(job, url.path());
+        else if (url.host() == QLatin1String("bridge"))
+            serveBridge(job, url);
+        else
+            job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+    }
+
+private:
+    static void reply(QWebEngineUrlRequestJob *job, const QByteArray &mime, const QByteArray &data)
+    {
+        auto *buffer = new QBuffer(job);
+        buffer->setData(data);
+        buffer->open(QIODevice::ReadOnly);
+        job->reply(mime, buffer);
+    }
+
+    static void serveApi(QWebEngineUrlRequestJob *job, const QString &path)
+    {
+        if (path == QLatin1String("/maps.js"))
+            return reply(job, "application/javascript", apiScript());
+        if (path == QLatin1String("/leaflet.css"))
+            return reply(job, "text/css", resource(QStringLiteral("leaflet.css")));
+        if (path.startsWith(QLatin1String("/images/"))) {
+            const QByteArray image = resource(path.mid(1));
+            if (!image.isEmpty())
+                return reply(job, "image/png", image);
+        }
+        job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+    }
+
+    static void serveBridge(QWebEngineUrlRequestJob *job, const QUrl &url)
+    {
+        // Only the program's own document may reach the native objects.
+        if (job->initiator() != PageOrigin) {
+            job->fail(QWebEngineUrlRequestJob::RequestDenied);
+            return;
+        }
+        const QStringList parts = url.path().split(u'/', Qt::SkipEmptyParts);
+        ScriptBridge *bridge = parts.size() == 2 && parts[1] == QLatin1String("call") ? bridges().value(parts[0].toInt())
+                                                                                       : nullptr;
+        if (!bridge) {
+            job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+            return;
+        }
+        const QByteArray request = QUrlQuery(url).queryItemValue(QStringLiteral("q"), QUrl::FullyDecoded).toUtf8();
+        reply(job, "application/json", bridge->handle(request));
+    }
+};
+
+} // namespace
+
+void registerSchemes()
+{
+    QWebEngineUrlScheme scheme(Scheme);
+    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Host);
+    scheme.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::CorsEnabled
+                    | QWebEngineUrlScheme::ContentSecurityPolicyIgnored);
+    QWebEngineUrlScheme::registerScheme(scheme);
+}
+
+Config &config()
+{
+    static Config c = [] {
+        Config d;
+        d.apiHost = QString::fromLatin1(MapDocument::DefaultApiHost);
+        d.satellite = {QStringLiteral("https://server.arcgisonline.com/ArcGIS/rest/services/World_Imagery/MapServer/tile/{z}/{y}/{x}"),
+                       QStringLiteral("Tiles &copy; Esri &mdash; Source: Esri, i-cubed, USDA, USGS, AEX, GeoEye, "
+                                      "Getmapping, Aerogrid, IGN, IGP, UPR-EGP, and the GIS User Community"),
+                       19};
+        d.street = {QStringLiteral("https://tile.openstreetmap.org/{z}/{x}/{y}.png"),
+                    QStringLiteral("&copy; <a href=\"https://www.openstreetmap.org/copyright\">OpenStreetMap</a>-Mitwirkende"),
+                    19};
+        return d;
+    }();
+    return c;
+}
+
+QWebEngineProfile *profile()
+{
+    static QWebEngineProfile *p = [] {
+        auto *profile = new QWebEngineProfile(QCoreApplication::instance());
+        profile->setHttpUserAgent(QStringLiteral("Nembra/") + QCoreApplication::applicationVersion());
+        profile->installUrlSchemeHandler(Scheme, new SchemeHandler(profile));
+        profile->setUrlRequestInterceptor(new Interceptor(profile));
+        return profile;
+    }();
+    return p;
+}
+
+int registerBridge(ScriptBridge *bridge)
+{
+    static int next = 1;
+    bridges().insert(next, bridge);
+    return next++;
+}
+
+void unregisterBridge(int id)
+{
+    bridges().remove(id);
+}
+
+QString bridgeEndpoint(int id)
+{
+    return QStringLiteral("nembra://bridge/%1/call?q=").arg(id);
+}
+
+QByteArray apiScript()
+{
+    const Config &c = config();
+    auto source = [](const TileSource &t) {
+        return QJsonObject{{QStringLiteral("url"), t.url}, {QStringLiteral("attribution"), t.attribution},
+                           {QStringLiteral("maxZoom"), t.maxZoom}};
+    };
+    const QJsonObject settings{{QStringLiteral("base"), QStringLiteral("nembra://api/")},
+                               {QStringLiteral("tiles"),
+                                QJsonObject{{QStringLiteral("satellite"), source(c.satellite)},
+                                            {QStringLiteral("street"), source(c.street)}}}};
+    return "window.__nembraMapConfig = " + QJsonDocument(settings).toJson(QJsonDocument::Compact) + ";\n"
+        + resource(QStringLiteral("leaflet.js")) + "\n" + resource(QStringLiteral("gmap2.js"));
+}
+
+} // namespace MapService

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <functional>
+
+#include <QByteArray>
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class QWebEngineProfile;
+class ScriptBridge;
+
+// What the map page reaches besides its own document: the map API and its
+// files, served by the program itself under the scheme "nembra", and the
+// bridge to the native external object. One browser profile serves all.
+namespace MapService {
+
+inline constexpr auto Scheme = "nembra";
+
+// Must run before the application object is made.
+void registerSchemes();
+
+QWebEngineProfile *profile();
+
+struct TileSource {
+    QString url;         // {z}/{x}/{y} template
+    QString attribution; // shown in the map, as the tile provider requires
+    int maxZoom = 19;
+};
+struct Config {
+    QString apiHost;
+    TileSource satellite;
+    TileSource street;
+    // Requests to hosts outside the machine are refused (tests).
+    bool loopbackOnly = false;
+};
+Config &config();
+
+// The bridge of a map container; requests carry its number.
+int registerBridge(ScriptBridge *bridge);
+void unregisterBridge(int id);
+QString bridgeEndpoint(int id);
+
+// The map API script as the page gets it: settings, Leaflet, the API.
+QByteArray apiScript();
+
+} // namespace MapService

@@ -1,0 +1,292 @@
+#include "WBContainer.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QEventLoop>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QMenu>
+#include <QStyle>
+#include <QTimer>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+#include "ErrorGuard.h"
+#include "MapDocument.h"
+#include "MapService.h"
+#include "ScriptBridge.h"
+
+namespace {
+
+const QUrl DocumentUrl(QStringLiteral("http://localhost/"));
+const char *const HostStyleScript = "nembra-host-style";
+const char *const BridgeScript = "nembra-external";
+
+// The host's page: it stays on the program's document; links open in the
+// system's browser.
+class HostPage : public QWebEnginePage {
+public:
+    HostPage(QWebEngineProfile *profile, QObject *parent)
+        : QWebEnginePage(profile, parent)
+    {
+    }
+
+protected:
+    bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override
+    {
+        if (!isMainFrame)
+            return url.scheme() == QLatin1String("about") || url.scheme() == QLatin1String("data");
+        if (type == NavigationTypeLinkClicked) {
+            // Links of the page (such as the map's attribution) open in the
+            // system's browser; nothing else leaves the program.
+            const QString scheme = url.scheme();
+            if (scheme == QLatin1String("http") || scheme == QLatin1String("https") || scheme == QLatin1String("mailto"))
+                QDesktopServices::openUrl(url);
+            return false;
+        }
+        // The document the program loads itself arrives as data under its URL.
+        return url.scheme() == QLatin1String("data") || url == DocumentUrl || url.toString() == QLatin1String("about:blank");
+    }
+    QWebEnginePage *createWindow(WebWindowType) override { return nullptr; }
+};
+
+QString jsString(const QString &text)
+{
+    const QByteArray array = QJsonDocument(QJsonArray{text}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(array.mid(1, array.size() - 2));
+}
+
+} // namespace
+
+// --- TNulWBContainer ---
+
+TNulWBContainer::TNulWBContainer(QWebEngineView *HostedBrowser)
+    : fHostedBrowser(HostedBrowser)
+{
+    Q_ASSERT_X(HostedBrowser, "TNulWBContainer", "Assertion fehlgeschlagen");
+    AttachClientSite(true);
+}
+
+TNulWBContainer::~TNulWBContainer()
+{
+    AttachClientSite(false);
+}
+
+void TNulWBContainer::AttachClientSite(bool attach)
+{
+    QWebEngineView *view = fHostedBrowser;
+    if (!view)
+        return;
+    if (attach) {
+        if (!dynamic_cast<HostPage *>(view->page()) || view->page()->profile() != MapService::profile())
+            view->setPage(new HostPage(MapService::profile(), view));
+        view->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(view, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+            guarded([&] {
+                QWebEngineView *v = fHostedBrowser;
+                if (v && ShowContextMenu(v->mapToGlobal(pos)) == S_FALSE)
+                    v->createStandardContextMenu()->popup(v->mapToGlobal(pos));
+            });
+        });
+        attached_ = true;
+        applyHostInfo();
+    } else {
+        disconnect(view, nullptr, this, nullptr);
+        view->setContextMenuPolicy(Qt::DefaultContextMenu);
+        QWebEngineScriptCollection &scripts = view->page()->scripts();
+        for (const char *name : {HostStyleScript, BridgeScript})
+            for (const QWebEngineScript &s : scripts.find(QString::fromLatin1(name)))
+                scripts.remove(s);
+        attached_ = false;
+    }
+}
+
+HRESULT TNulWBContainer::ShowContextMenu(const QPoint &)
+{
+    return S_FALSE;
+}
+
+HRESULT TNulWBContainer::GetHostInfo(DOCHOSTUIINFO &)
+{
+    return S_OK;
+}
+
+HRESULT TNulWBContainer::GetExternal(DispatchRef &ppDispatch)
+{
+    ppDispatch = DispatchRef();
+    return E_FAIL;
+}
+
+void TNulWBContainer::applyHostInfo()
+{
+    QWebEngineView *view = fHostedBrowser;
+    if (!view || !attached_)
+        return;
+    DOCHOSTUIINFO info;
+    if (GetHostInfo(info) != S_OK)
+        info = DOCHOSTUIINFO();
+    view->settings()->setAttribute(QWebEngineSettings::ShowScrollBars, !(info.dwFlags & DOCHOSTUIFLAG_SCROLL_NO));
+
+    // Border, text selection and the host's style sheet, for every document.
+    QString css;
+    if (info.cbSize && !(info.dwFlags & DOCHOSTUIFLAG_NO3DBORDER))
+        css += QStringLiteral("html { border: 2px inset #a0a0a0; box-sizing: border-box; } ");
+    if (info.dwFlags & DOCHOSTUIFLAG_DIALOG)
+        css += QStringLiteral("* { -webkit-user-select: none !important; user-select: none !important; } ");
+    css += info.pchHostCss;
+
+    QWebEngineScriptCollection &scripts = view->page()->scripts();
+    for (const QWebEngineScript &s : scripts.find(QString::fromLatin1(HostStyleScript)))
+        scripts.remove(s);
+    if (css.isEmpty())
+        return;
+    QWebEngineScript style;
+    style.setName(QString::fromLatin1(HostStyleScript));
+    style.setInjectionPoint(QWebEngineScript::DocumentReady);
+    style.setWorldId(QWebEngineScript::ApplicationWorld);
+    style.setRunsOnSubFrames(false);
+    style.setSourceCode(QStringLiteral("(function(){var s=document.createElement('style');s.id='nembra-host-style';"
+                                       "s.textContent=%1;(document.head||document.documentElement).appendChild(s);})();")
+                            .arg(jsString(css)));
+    scripts.insert(style);
+}
+
+// --- TWBContainer ---
+
+TWBContainer::TWBContainer(QWebEngineView *HostedBrowser)
+    : TNulWBContainer(HostedBrowser)
+{
+    applyHostInfo();
+}
+
+bool TWBContainer::applicationUsesNativeStyle()
+{
+    const QString name = QApplication::style() ? QApplication::style()->name().toLower() : QString();
+    return !name.isEmpty() && name != QLatin1String("fusion") && name != QLatin1String("windows");
+}
+
+HRESULT TWBContainer::GetHostInfo(DOCHOSTUIINFO &info)
+{
+    info = DOCHOSTUIINFO();
+    info.cbSize = 20;
+    if (!ShowScrollBars)
+        info.dwFlags |= DOCHOSTUIFLAG_SCROLL_NO;
+    if (!Show3DBorder)
+        info.dwFlags |= DOCHOSTUIFLAG_NO3DBORDER;
+    if (!AllowTextSelection)
+        info.dwFlags |= DOCHOSTUIFLAG_DIALOG;
+    // The desktop always offers themes here; the flag says whether the
+    // program draws with them.
+    info.dwFlags |= applicationUsesNativeStyle() ? DOCHOSTUIFLAG_THEME : DOCHOSTUIFLAG_NOTHEME;
+    info.pchHostCss = CSS;
+    info.hasHostCss = true;
+    return S_OK;
+}
+
+HRESULT TWBContainer::ShowContextMenu(const QPoint &screenPos)
+{
+    if (!UseCustomCtxMenu)
+        return S_FALSE;
+    if (PopupMenu)
+        PopupMenu->popup(screenPos);
+    return S_OK;
+}
+
+// --- TWBGoogleMaps ---
+
+TWBGoogleMaps::TWBGoogleMaps(QWebEngineView *HostedBrowser)
+    : TWBContainer(HostedBrowser)
+    , bridge_(std::make_unique<ScriptBridge>())
+{
+    Show3DBorder = false;
+    ShowScrollBars = false;
+    applyHostInfo();
+    bridgeId_ = MapService::registerBridge(bridge_.get());
+    bridge_->setExternalProvider([this](DispatchRef &d) { return GetExternal(d); });
+
+    // The page's external object, and only in the map container's pages.
+    QWebEngineScript external;
+    external.setName(QString::fromLatin1(BridgeScript));
+    external.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    external.setWorldId(QWebEngineScript::MainWorld);
+    external.setRunsOnSubFrames(false);
+    external.setSourceCode(ScriptBridge::pageScript(MapService::bridgeEndpoint(bridgeId_)));
+    HostedBrowser->page()->scripts().insert(external);
+
+    QWebEnginePage *page = HostedBrowser->page();
+    connect(page, &QWebEnginePage::loadStarted, this, [this] { readyState_ = 1; });
+    connect(page, &QWebEnginePage::loadFinished, this, [this](bool) { readyState_ = 4; });
+}
+
+TWBGoogleMaps::~TWBGoogleMaps()
+{
+    MapService::unregisterBridge(bridgeId_);
+    bridge_->releaseAll();
+}
+
+void TWBGoogleMaps::LoadDefaultGoogleMapsDocument(const QString &Lat, const QString &Long)
+{
+    LoadHTML(MapDocument::compose(Lat, Long, MapService::config().apiHost));
+    fLoadedGoogleMaps = true;
+}
+
+void TWBGoogleMaps::LoadHTML(const QString &HTMLCode)
+{
+    QWebEngineView *view = HostedBrowser();
+    if (!view)
+        return;
+    applyHostInfo();
+    loadedBytes_ = MapDocument::bytesOf(HTMLCode);
+    bridge_->releaseAll();
+    readyState_ = 1;
+    QEventLoop wait;
+    connect(view->page(), &QWebEnginePage::loadFinished, &wait, &QEventLoop::quit);
+    view->page()->setContent(loadedBytes_, QStringLiteral("text/html;charset=windows-1252"), DocumentUrl);
+    // The page's own script may call back into the program while it loads.
+    if (readyState_ < 3)
+        wait.exec();
+}
+
+void TWBGoogleMaps::ExecJS(const QString &javascript)
+{
+    QWebEngineView *view = HostedBrowser();
+    if (!view || readyState_ == 0)
+        return;
+    if (bridge_->inCall()) {
+        // The page waits in a call to the program: the script runs in the
+        // page when that call returns, and a failure throws there.
+        bridge_->queueScript(javascript);
+        return;
+    }
+    const QString wrapped = QStringLiteral("(function(){try{(0,eval)(%1);return null;}catch(e){return String(e);}})()")
+                                .arg(jsString(javascript));
+    QEventLoop wait;
+    bool done = false;
+    QVariant outcome;
+    view->page()->runJavaScript(wrapped, QWebEngineScript::MainWorld, [&](const QVariant &result) {
+        outcome = result;
+        done = true;
+        wait.quit();
+    });
+    if (!done)
+        wait.exec();
+    if (outcome.isValid() && !outcome.isNull())
+        throw NembraError(outcome.toString());
+}
+
+HRESULT TWBGoogleMaps::GetExternal(DispatchRef &ppDispatch)
+{
+    ppDispatch = DispatchRef();
+    if (!OnGetExternal)
+        return E_FAIL;
+    return OnGetExternal(ppDispatch);
+}
+
+QString TWBGoogleMaps::bridgeEndpoint() const
+{
+    return MapService::bridgeEndpoint(bridgeId_);
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTest>
+#include <QTimer>
+#include <QVariant>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+#include "MapService.h"
+
+// Helpers of the tests that run a real browser view (under Xvfb).
+namespace BrowserTest {
+
+// Before the application object: the program's schemes, no sandbox (tests
+// run as root), and a browser that reaches nothing outside the machine.
+inline void prepare()
+{
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-background-networking --disable-component-update "
+                                          "--no-proxy-server --disable-gpu");
+    MapService::registerSchemes();
+}
+
+// After it: tiles from a port on this machine where nothing listens.
+inline void offline()
+{
+    MapService::Config &c = MapService::config();
+    c.loopbackOnly = true;
+    c.satellite.url = QStringLiteral("http://127.0.0.1:9/sat/{z}/{x}/{y}");
+    c.street.url = QStringLiteral("http://127.0.0.1:9/street/{z}/{x}/{y}");
+}
+
+// Evaluates script in the page's main world and waits for its value.
+inline QVariant eval(QWebEnginePage *page, const QString &script, int timeoutMs = 5000)
+{
+    QVariant result;
+    QEventLoop loop;
+    bool done = false;
+    page->runJavaScript(script, [&](const QVariant &v) {
+        result = v;
+        done = true;
+        loop.quit();
+    });
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    if (!done)
+        loop.exec();
+    return result;
+}
+
+// Waits until script evaluates to true in the page.
+inline bool waitFor(QWebEnginePage *page, const QString &condition, int timeoutMs = 10000)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs) {
+        if (eval(page, condition).toBool())
+            return true;
+        QTest::qWait(20);
+    }
+    return false;
+}
+
+} // namespace BrowserTest

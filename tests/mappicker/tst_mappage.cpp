@@ -1,0 +1,351 @@
+#include <QApplication>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QDesktopServices>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTest>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+#include "BrowserTest.h"
+#include "ErrorGuard.h"
+#include "MapDocument.h"
+#include "WBContainer.h"
+
+using BrowserTest::eval;
+using BrowserTest::waitFor;
+
+// Stands in for the map picker's external object: records what the page reports.
+class TRecordingExternal : public TObjectWrapper {
+    Q_OBJECT
+public:
+    using TObjectWrapper::TObjectWrapper;
+    Q_INVOKABLE void NewCoordinate(const QString &sLat, const QString &sLong)
+    {
+        clicks.append({sLat, sLong});
+        if (onClick)
+            onClick();
+    }
+    Q_INVOKABLE void Fail() { throw NembraError(QStringLiteral("Absichtlich fehlgeschlagen")); }
+    static inline std::function<void()> onClick;
+    Q_INVOKABLE void NewCenterCoordinate(const QString &sLat, const QString &sLong) { centres.append({sLat, sLong}); }
+    static inline QList<QStringList> clicks, centres;
+};
+
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl &url) { opened.append(url); }
+};
+
+class TestMapPage : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void composedDocument();
+    void scriptTexts();
+    void pageReportsClicksAndCentre();
+    void markersAndResize();
+    void execJsReportsFailures();
+    void hostInformation();
+    void textSelectionOff();
+    void contextMenus();
+    void neutralContainerGivesNoExternal();
+    void navigationAwayIsRefused();
+    void bridgeAnswersOnlyTheOwnDocument();
+    void pageScriptReachesNativeObjects();
+    void scriptRunDuringACallRunsBeforeItReturns();
+
+private:
+    void loadMap();
+    std::unique_ptr<QWebEngineView> view_;
+    std::unique_ptr<TWBGoogleMaps> maps_;
+};
+
+void TestMapPage::init()
+{
+    TRecordingExternal::clicks.clear();
+    TRecordingExternal::onClick = nullptr;
+    TRecordingExternal::centres.clear();
+    view_ = std::make_unique<QWebEngineView>();
+    view_->resize(600, 400);
+    view_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(view_.get()));
+}
+
+void TestMapPage::cleanup()
+{
+    maps_.reset();
+    view_.reset();
+}
+
+void TestMapPage::loadMap()
+{
+    maps_ = std::make_unique<TWBGoogleMaps>(view_.get());
+    maps_->OnGetExternal = [](DispatchRef &d) {
+        d = DispatchRef(new TAutoObjectDispatch(new TRecordingExternal(qApp), true));
+        return S_OK;
+    };
+    maps_->LoadDefaultGoogleMapsDocument("49.451870", "6.6607189");
+    QVERIFY(maps_->LoadedGoogleMaps());
+    QVERIFY(waitFor(view_->page(), "typeof map === 'object' && map !== null && !!map._map"));
+}
+
+void TestMapPage::composedDocument()
+{
+    const QStringList lines = MapDocument::lines("49.451870", "6.6607189", "maps.example.localhost");
+    QCOMPARE(lines.size(), 77);
+    QCOMPARE(lines[45], QStringLiteral("        map.setCenter(new GLatLng(49.451870, 6.6607189), 14);"));
+    QCOMPARE(lines[4], QStringLiteral("    <script src=\"http://maps.example.localhost/maps?file=api&amp;v=2\" "
+                                      "type=\"text/javascript\"></script>"));
+    QCOMPARE(lines[37], QStringLiteral("\t\t     markersArray = [];"));
+    QCOMPARE(lines[0], QStringLiteral("<html>"));
+    QCOMPARE(lines[76], QStringLiteral("</html>"));
+    QCOMPARE(lines[6], QString());
+    const QString document = MapDocument::compose("49.451870", "6.6607189", "maps.example.localhost");
+    QCOMPARE(document, lines.join("\r\n"));
+    QVERIFY(!document.endsWith("\n"));
+
+    maps_ = std::make_unique<TWBGoogleMaps>(view_.get());
+    QVERIFY(!maps_->LoadedGoogleMaps());
+    maps_->LoadDefaultGoogleMapsDocument("49.451870", "6.6607189");
+    QVERIFY(maps_->LoadedGoogleMaps());
+    QCOMPARE(maps_->loadedBytes(),
+             MapDocument::compose("49.451870", "6.6607189", MapService::config().apiHost).toLatin1() + "\r\n");
+    QCOMPARE(maps_->ReadyState(), 4);
+    // The page runs under the program's local URL.
+    QCOMPARE(eval(view_->page(), "location.origin").toString(), QStringLiteral("http://localhost"));
+}
+
+void TestMapPage::scriptTexts()
+{
+    QCOMPARE(MapDocument::clearMarkersScript(), QStringLiteral("clearMarkers();"));
+    QCOMPARE(MapDocument::setMarkerScript("49.45187", "6.660718"),
+             QStringLiteral("createMapMarker(\"49.45187\", \"6.660718\", \"test\");"));
+    QCOMPARE(MapDocument::setMapCenterScript("49.45187", "6.660718"),
+             QStringLiteral("SetMapCenter(\"49.45187\", \"6.660718\");"));
+    QCOMPARE(MapDocument::getMapCenterScript(), QStringLiteral("GetMapCenter();"));
+    QCOMPARE(MapDocument::resizeScript(504),
+             QStringLiteral("if (document) {   if (document.body) {     var m = document.getElementById(\"map\");     "
+                            "if (typeof(m) != \"undefined\") {       m.style.height = 504;     }   } } "));
+}
+
+void TestMapPage::pageReportsClicksAndCentre()
+{
+    loadMap();
+    // A real click in the middle of the map element, the map's centre.
+    QWidget *surface = view_->focusProxy();
+    QVERIFY(surface);
+    const QPoint middle(view_->width() / 2, 150);
+    QTest::mouseMove(surface, middle);
+    QTest::mouseClick(surface, Qt::LeftButton, {}, middle);
+    QTRY_COMPARE_WITH_TIMEOUT(TRecordingExternal::clicks.size(), 1, 5000);
+    const QStringList click = TRecordingExternal::clicks[0];
+    QVERIFY2(click[0].size() <= 9 && click[1].size() <= 9, qPrintable(click.join(" ")));
+    QVERIFY2(qAbs(click[0].toDouble() - 49.45187) < 0.001, qPrintable(click[0]));
+    QVERIFY2(qAbs(click[1].toDouble() - 6.6607189) < 0.001, qPrintable(click[1]));
+
+    maps_->ExecJS(MapDocument::getMapCenterScript());
+    QCOMPARE(TRecordingExternal::centres, QList<QStringList>({{"49.45187", "6.6607189"}}));
+}
+
+void TestMapPage::markersAndResize()
+{
+    loadMap();
+    maps_->ExecJS(MapDocument::setMarkerScript("49.45187", "6.660718"));
+    maps_->ExecJS(MapDocument::setMarkerScript("49.46", "6.67"));
+    QCOMPARE(eval(view_->page(), "markersArray.length").toInt(), 2);
+    QCOMPARE(eval(view_->page(), "document.querySelectorAll('.leaflet-marker-icon').length").toInt(), 2);
+    maps_->ExecJS(MapDocument::clearMarkersScript());
+    QCOMPARE(eval(view_->page(), "markersArray.length").toInt(), 0);
+    QCOMPARE(eval(view_->page(), "document.querySelectorAll('.leaflet-marker-icon').length").toInt(), 0);
+
+    maps_->ExecJS(MapDocument::setMapCenterScript("50.1", "8.2"));
+    QCOMPARE(eval(view_->page(), "map.getCenter().y").toDouble(), 50.1);
+    maps_->ExecJS(MapDocument::resizeScript(123));
+    QCOMPARE(eval(view_->page(), "document.getElementById('map').offsetHeight").toInt(), 123);
+}
+
+void TestMapPage::execJsReportsFailures()
+{
+    maps_ = std::make_unique<TWBGoogleMaps>(view_.get());
+    // No document yet: nothing happens.
+    maps_->ExecJS("throw new Error('nie')");
+    maps_->LoadHTML("<html><body>leer</body></html>");
+    try {
+        maps_->ExecJS("GetMapCenter();");
+        QFAIL("no error");
+    } catch (const NembraError &e) {
+        QVERIFY2(e.message().startsWith("ReferenceError"), qPrintable(e.message()));
+    }
+    maps_->ExecJS("window.ran = 41 + 1;");
+    QCOMPARE(eval(view_->page(), "window.ran").toInt(), 42);
+}
+
+void TestMapPage::hostInformation()
+{
+    TWBContainer plain(view_.get());
+    DOCHOSTUIINFO info;
+    QCOMPARE(plain.GetHostInfo(info), S_OK);
+    QCOMPARE(info.cbSize, 20u);
+    QCOMPARE(info.dwDoubleClick, 0u);
+    QVERIFY(info.hasHostCss);
+    QVERIFY(info.pchHostCss.isEmpty());
+    QVERIFY(!info.pchHostNS);
+    const quint32 theme = TWBContainer::applicationUsesNativeStyle() ? DOCHOSTUIFLAG_THEME : DOCHOSTUIFLAG_NOTHEME;
+    QCOMPARE(info.dwFlags, theme);
+    plain.AllowTextSelection = false;
+    plain.GetHostInfo(info);
+    QCOMPARE(info.dwFlags, theme | DOCHOSTUIFLAG_DIALOG);
+
+    QWebEngineView other;
+    TWBGoogleMaps maps(&other);
+    maps.GetHostInfo(info);
+    QCOMPARE(info.dwFlags, theme | DOCHOSTUIFLAG_SCROLL_NO | DOCHOSTUIFLAG_NO3DBORDER);
+    QVERIFY(!other.settings()->testAttribute(QWebEngineSettings::ShowScrollBars));
+    QVERIFY(view_->settings()->testAttribute(QWebEngineSettings::ShowScrollBars));
+}
+
+void TestMapPage::textSelectionOff()
+{
+    TWBContainer container(view_.get());
+    container.AllowTextSelection = false;
+    container.CSS = "body { color: rgb(1, 2, 3); }";
+    container.applyHostInfo();
+    QSignalSpy loaded(view_->page(), &QWebEnginePage::loadFinished);
+    view_->setHtml("<html><body><p id='p'>Text</p></body></html>", QUrl("http://localhost/"));
+    QVERIFY(loaded.wait(10000));
+    QVERIFY(waitFor(view_->page(), "!!document.getElementById('nembra-host-style')"));
+    QCOMPARE(eval(view_->page(), "getComputedStyle(document.getElementById('p')).userSelect").toString(),
+             QStringLiteral("none"));
+    QCOMPARE(eval(view_->page(), "getComputedStyle(document.body).color").toString(), QStringLiteral("rgb(1, 2, 3)"));
+    // A border around the page unless switched off.
+    QVERIFY(eval(view_->page(), "getComputedStyle(document.documentElement).borderTopStyle").toString() == "inset");
+}
+
+void TestMapPage::contextMenus()
+{
+    TWBContainer container(view_.get());
+    QCOMPARE(container.ShowContextMenu(QPoint(10, 10)), S_FALSE);
+    container.UseCustomCtxMenu = true;
+    QCOMPARE(container.ShowContextMenu(QPoint(10, 10)), S_OK);
+    QMenu menu;
+    menu.addAction("Eigenes Menü");
+    container.PopupMenu = &menu;
+    QSignalSpy shown(&menu, &QMenu::aboutToShow);
+    QCOMPARE(container.ShowContextMenu(QPoint(20, 30)), S_OK);
+    QCOMPARE(shown.size(), 1);
+    menu.hide();
+    QCOMPARE(view_->contextMenuPolicy(), Qt::CustomContextMenu);
+}
+
+void TestMapPage::neutralContainerGivesNoExternal()
+{
+    TNulWBContainer neutral(view_.get());
+    DispatchRef d(new TAutoObjectDispatch(new TRecordingExternal(qApp), true));
+    QCOMPARE(neutral.GetExternal(d), E_FAIL);
+    QVERIFY(!d);
+    QSignalSpy loaded(view_->page(), &QWebEnginePage::loadFinished);
+    view_->setHtml("<html><body><script>try { external.newCoordinate('1', '2'); document.title = 'reached'; }"
+                   " catch (e) { document.title = 'failed'; }</script></body></html>",
+                   QUrl("http://localhost/"));
+    QVERIFY(loaded.wait(10000));
+    QCOMPARE(eval(view_->page(), "document.title").toString(), QStringLiteral("failed"));
+    QVERIFY(TRecordingExternal::clicks.isEmpty());
+
+    // A map container without handler: E_FAIL and no object.
+    QWebEngineView other;
+    TWBGoogleMaps maps(&other);
+    QCOMPARE(maps.GetExternal(d), E_FAIL);
+    QVERIFY(!d);
+}
+
+void TestMapPage::navigationAwayIsRefused()
+{
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler("http", &catcher, "open");
+    QDesktopServices::setUrlHandler("https", &catcher, "open");
+    maps_ = std::make_unique<TWBGoogleMaps>(view_.get());
+    maps_->LoadHTML("<html><body style='margin:0'><a id='a' href='https://www.openstreetmap.org/copyright' "
+                    "style='display:block;width:200px;height:50px'>Link</a></body></html>");
+    eval(view_->page(), "location.href = 'http://127.0.0.1:9/weg'");
+    QTest::qWait(300);
+    QCOMPARE(view_->url(), QUrl("http://localhost/"));
+    QVERIFY(!eval(view_->page(), "document.getElementById('a')").isNull());
+
+    // A link the user clicks opens in the system's browser instead.
+    const qsizetype before = catcher.opened.size();
+    QTest::mouseClick(view_->focusProxy(), Qt::LeftButton, {}, QPoint(50, 20));
+    QTRY_COMPARE(catcher.opened.size(), before + 1);
+    QCOMPARE(catcher.opened.constLast(), QUrl("https://www.openstreetmap.org/copyright"));
+    QCOMPARE(view_->url(), QUrl("http://localhost/"));
+    QDesktopServices::unsetUrlHandler("http");
+    QDesktopServices::unsetUrlHandler("https");
+}
+
+void TestMapPage::bridgeAnswersOnlyTheOwnDocument()
+{
+    loadMap();
+    const QString endpoint = maps_->bridgeEndpoint();
+    const QString request = QStringLiteral(
+        "(function(){ var x = new XMLHttpRequest(); try { x.open('GET', '%1' + encodeURIComponent('{\"op\":\"external\"}'), false);"
+        " x.send(); return x.status + ':' + x.responseText; } catch (e) { return 'error:' + e.name; } })()").arg(endpoint);
+    QVERIFY(eval(view_->page(), request).toString().startsWith("200:{"));
+
+    QWebEngineView foreign;
+    TWBContainer container(&foreign);
+    QSignalSpy loaded(foreign.page(), &QWebEnginePage::loadFinished);
+    foreign.setHtml("<html><body>fremd</body></html>", QUrl("http://127.0.0.1/"));
+    QVERIFY(loaded.wait(10000));
+    const QString answer = eval(foreign.page(), request).toString();
+    QVERIFY2(answer.startsWith("error:") || !answer.startsWith("200"), qPrintable(answer));
+}
+
+void TestMapPage::pageScriptReachesNativeObjects()
+{
+    QMainWindow form;
+    form.setObjectName("Form1");
+    auto *edit = new QLineEdit(&form);
+    edit->setObjectName("Edit5");
+    edit->setText("vorher");
+    form.setCentralWidget(edit);
+    loadMap();
+    // Read, write and read again, each answered before the script goes on.
+    const QString script = QStringLiteral(
+        "(function(){ var e = external.Form1.Edit5; var before = e.Text; e.Text = '49,45187N;6,66071E';"
+        " var after = external.form1.edit5.text; var failed = '';"
+        " try { external.Fail(); } catch (err) { failed = err.message; }"
+        " return [before, after, failed, e.ClassName, e.InheritsFrom('qwidget')].join('|'); })()");
+    QCOMPARE(eval(view_->page(), script).toString(),
+             QStringLiteral("vorher|49,45187N;6,66071E|Absichtlich fehlgeschlagen|QLineEdit|true"));
+    QCOMPARE(edit->text(), QStringLiteral("49,45187N;6,66071E"));
+    QVERIFY(eval(view_->page(), "(function(){ try { external.gibtsnicht; return 'no'; } catch (e) { return 'thrown'; } })()")
+                .toString() == "thrown");
+}
+
+void TestMapPage::scriptRunDuringACallRunsBeforeItReturns()
+{
+    loadMap();
+    TRecordingExternal::onClick = [this] { maps_->ExecJS("window.fromNative = (window.fromNative || 0) + 1;"); };
+    QCOMPARE(eval(view_->page(), "(function(){ external.newCoordinate('1', '2'); return window.fromNative; })()").toInt(), 1);
+    // A failing script of that kind throws in the page.
+    TRecordingExternal::onClick = [this] { maps_->ExecJS("gibtEsNicht();"); };
+    QCOMPARE(eval(view_->page(), "(function(){ try { external.newCoordinate('1', '2'); return 'no'; }"
+                                 " catch (e) { return e.name; } })()").toString(),
+             QStringLiteral("ReferenceError"));
+}
+
+int main(int argc, char *argv[])
+{
+    BrowserTest::prepare();
+    QApplication app(argc, argv);
+    BrowserTest::offline();
+    TestMapPage test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_mappage.moc"
