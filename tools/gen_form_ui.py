@@ -104,7 +104,7 @@ menubar = widget("MainMenu1", "QMenuBar", [geometry(0, 0, 652, 22)],
 ui = """<?xml version="1.0" encoding="UTF-8"?>
 <ui version="4.0">
 <class>TForm1</class>
-<widget class="QMainWindow" name="TForm1">
+<widget class="QMainWindow" name="Form1">
 %s%s%s
 <widget class="QWidget" name="centralwidget">
 %s</widget>

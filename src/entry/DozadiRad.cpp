@@ -14,6 +14,7 @@
 #include <QPainterPath>
 #include <QPointer>
 #include <QTimer>
+#include <QToolButton>
 
 #include "About.h"
 #include "AppSettings.h"
@@ -24,6 +25,7 @@
 #include "CoordinateValidation.h"
 #include "DateValidation.h"
 #include "TextFunctions.h"
+#include "PickedCoordinate.h"
 #include "Messages.h"
 #include "TextFile.h"
 #include "ui_DozadiRad.h"
@@ -150,6 +152,8 @@ void TForm1::setupControls()
             [this] { guarded([this] { MenuItemEndClick(m_ui->MenuItemEnd); }); });
     connect(m_ui->MenuItemUsage, &QAction::triggered, this,
             [this] { guarded([this] { MenuItemUsageClick(m_ui->MenuItemUsage); }); });
+    connect(m_ui->LMDButton1, &QToolButton::clicked, this,
+            [this] { guarded([this] { LMDButton1Click(m_ui->LMDButton1); }); });
     connect(m_ui->MenuItemAbout, &QAction::triggered, this,
             [this] { guarded([this] { MenuItemAboutClick(m_ui->MenuItemAbout); }); });
     connect(m_ui->BtnSippeLoeschen, &QPushButton::clicked, this,
@@ -740,6 +744,22 @@ void TForm1::MenuItemAboutClick(QObject *)
 {
     if (aboutBox_)
         aboutBox_->exec();
+}
+
+void TForm1::LMDButton1Click(QObject *)
+{
+    if (!PingHostname(pingHost_, QStringLiteral("SyncPing"))) {
+        m_ui->Edit5->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    if (mapPicker_ && mapPicker_->exec() == QDialog::Accepted) {
+        const auto *picked = mapPicker_->findChild<QLineEdit *>(QStringLiteral("Edit1"));
+        if (picked && !picked->text().isEmpty()) {
+            m_ui->Edit5->setText(pickedCoordinateToLtln(picked->text()));
+            m_ui->ComboBox1->setCurrentIndex(0);
+        }
+    }
+    m_ui->Edit5->setFocus(Qt::OtherFocusReason);
 }
 
 void TForm1::closeEvent(QCloseEvent *event)

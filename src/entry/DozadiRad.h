@@ -17,6 +17,7 @@ class TForm1;
 }
 class QCloseEvent;
 class QObject;
+class QDialog;
 class TFormAbout;
 class TStringGrid;
 
@@ -40,6 +41,8 @@ public:
     bool terminateRequested() const { return terminateRequested_; }
 
     void setAboutBox(TFormAbout *about) { aboutBox_ = about; }
+    // The map picker the map button opens (a dialog with the line edit "Edit1").
+    void setMapPicker(QDialog *picker) { mapPicker_ = picker; }
 
     bool ReadIniUSR() const;
 
@@ -102,6 +105,7 @@ public:
     void MenuItemEndClick(QObject *Sender);
     void MenuItemUsageClick(QObject *Sender);
     void MenuItemAboutClick(QObject *Sender);
+    void LMDButton1Click(QObject *Sender);
 
     static QString usageNotice();
 
@@ -124,6 +128,7 @@ private:
     int RefID_ = 0;
     bool terminateRequested_ = false;
     TFormAbout *aboutBox_ = nullptr;
+    QDialog *mapPicker_ = nullptr;
     QString pingHost_ = QString::fromLatin1(DefaultPingHost);
     std::function<QDate()> today_ = [] { return QDate::currentDate(); };
 };

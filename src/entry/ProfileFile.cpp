@@ -31,6 +31,8 @@ void load(const QString &path, LoadedIni &loaded)
     loaded.encoding = decoded.encoding;
     const QByteArray utf8 = decoded.text.toUtf8();
     loaded.ini.LoadData(utf8.constData(), size_t(utf8.size()));
+    // Written back as "key=value", the way the Windows profile service writes.
+    loaded.ini.SetSpaces(false);
 }
 
 QString stripQuotes(QString value)
@@ -63,6 +65,7 @@ bool ProfileFile::writeString(const QString &section, const QString &key, const 
 {
     LoadedIni loaded;
     load(path_, loaded);
+    loaded.ini.SetSpaces(false);
     const QByteArray sectionUtf8 = section.toUtf8();
     const QByteArray keyUtf8 = key.toUtf8();
     const QByteArray valueUtf8 = value.toUtf8();

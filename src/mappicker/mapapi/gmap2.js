@@ -50,6 +50,16 @@
     this._layers[G_NORMAL_MAP.name] = tileLayer('street');
     this._current = null;
     this._ui = null;
+    // The host sets the element's height to the view's; the map keeps its
+    // centre in the middle of the new size.
+    var map = this._map;
+    if (typeof ResizeObserver === 'function')
+      new ResizeObserver(function () {
+        if (!map._loaded) return;
+        var centre = map.getCenter();
+        map.invalidateSize({ pan: false });
+        map.setView(centre, map.getZoom(), { reset: true });
+      }).observe(element);
   }
   GMap2.prototype.setMapType = function (type) {
     var layer = this._layers[type.name];
@@ -59,7 +69,7 @@
     layer.addTo(this._map);
   };
   GMap2.prototype.setCenter = function (point, zoom) {
-    this._map.setView(toLeaflet(point), zoom === undefined ? (this._map.getZoom() || 14) : zoom, { animate: false });
+    this._map.setView(toLeaflet(point), zoom === undefined ? (this._map.getZoom() || 14) : zoom, { reset: true });
     if (!this._current) this.setMapType(G_SATELLITE_MAP);
   };
   GMap2.prototype.getCenter = function () {

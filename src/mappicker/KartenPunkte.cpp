@@ -1,0 +1,221 @@
+#include "KartenPunkte.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QScreen>
+#include <QTimer>
+#include <QWebEngineView>
+
+#include "ErrorGuard.h"
+#include "MapDocument.h"
+#include "ProfileFile.h"
+#include "WBContainer.h"
+#include "ui_KartenPunkte.h"
+
+TForm2 *Form2 = nullptr;
+
+namespace {
+const QEvent::Type FirstShowEvent = QEvent::Type(QEvent::User + 0x235);
+} // namespace
+
+TForm2::TForm2(const QString &appDir, QWidget *parent)
+    : QDialog(parent)
+    , m_ui(new Ui::TForm2)
+    , appDir_(appDir.endsWith(u'/') ? appDir : appDir + u'/')
+{
+    m_ui->setupUi(this);
+    QFont font = this->font();
+    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
+    font.setPixelSize(11);
+    setFont(font);
+    resize(662, 504);
+    m_ui->Splitter1->setStretchFactor(0, 1);
+    m_ui->Splitter1->setStretchFactor(1, 0);
+    m_ui->Splitter1->setSizes({662 - 157 - m_ui->Splitter1->handleWidth(), 157});
+    connect(m_ui->BtnReturnData, &QPushButton::clicked, this, [this] { guarded([this] { accept(); }); });
+    Form2 = this;
+    FormCreate();
+}
+
+TForm2::~TForm2()
+{
+    FormDestroy();
+    if (Form2 == this)
+        Form2 = nullptr;
+    delete m_ui;
+}
+
+QLineEdit *TForm2::Edit1() const
+{
+    return m_ui->Edit1;
+}
+
+QLineEdit *TForm2::EditHoehe() const
+{
+    return m_ui->EditHoehe;
+}
+
+void TForm2::FormCreate()
+{
+    // The map container and its browser come with the first show.
+}
+
+void TForm2::createBrowser()
+{
+    if (fWBGoogleMaps)
+        return;
+    webBrowser_ = new QWebEngineView(m_ui->BrowserHost);
+    webBrowser_->setObjectName(QStringLiteral("WebBrowser1"));
+    m_ui->BrowserLayout->addWidget(webBrowser_);
+    fWBGoogleMaps = std::make_unique<TWBGoogleMaps>(webBrowser_);
+    fWBGoogleMaps->OnGetExternal = [this](DispatchRef &d) { return WBOnGetExternal(d); };
+}
+
+void TForm2::FormDestroy()
+{
+    // The container detaches from the view before the view goes.
+    fWBGoogleMaps.reset();
+}
+
+void TForm2::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    guarded([this] { FormShow(); });
+}
+
+void TForm2::FormShow()
+{
+    if (QScreen *screen = this->screen())
+        move(screen->availableGeometry().topLeft());
+    if (done)
+        return;
+    createBrowser();
+    QCoreApplication::postEvent(this, new QEvent(FirstShowEvent));
+    done = true;
+}
+
+bool TForm2::event(QEvent *event)
+{
+    if (event->type() == FirstShowEvent) {
+        guarded([this] { OnShowCallback(); });
+        return true;
+    }
+    return QDialog::event(event);
+}
+
+void TForm2::OnShowCallback()
+{
+    const AppSettings::MapLocation start = ReadStartLocation();
+    fWBGoogleMaps->LoadDefaultGoogleMapsDocument(start.lat, start.lng);
+    fAllowResizeHandler = true;
+    FormResize();
+}
+
+void TForm2::resizeEvent(QResizeEvent *event)
+{
+    QDialog::resizeEvent(event);
+    guarded([this] { FormResize(); });
+}
+
+void TForm2::FormResize()
+{
+    if (!fAllowResizeHandler || !fWBGoogleMaps || !fWBGoogleMaps->LoadedGoogleMaps())
+        return;
+    while (fWBGoogleMaps->ReadyState() < 4)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    fWBGoogleMaps->ExecJS(MapDocument::resizeScript(webBrowser_->height()));
+}
+
+void TForm2::accept()
+{
+    guarded([this] { FormClose(); });
+    QDialog::accept();
+}
+
+void TForm2::reject()
+{
+    guarded([this] { FormClose(); });
+    QDialog::reject();
+}
+
+void TForm2::FormClose()
+{
+    writeError_.clear();
+    try {
+        GetMapCenter();
+    } catch (const std::exception &) {
+        // No map in the page (no connection): there is no centre to store,
+        // and the window closes all the same.
+    }
+    if (!writeError_.isEmpty())
+        throw NembraError(writeError_);
+}
+
+void TForm2::ClearMarkers()
+{
+    fWBGoogleMaps->ExecJS(MapDocument::clearMarkersScript());
+}
+
+void TForm2::SetMarker(const QString &sLat, const QString &sLong)
+{
+    fWBGoogleMaps->ExecJS(MapDocument::setMarkerScript(sLat, sLong));
+}
+
+void TForm2::SetMapCenter(const QString &sLat, const QString &sLong)
+{
+    fWBGoogleMaps->ExecJS(MapDocument::setMapCenterScript(sLat, sLong));
+}
+
+void TForm2::GetMapCenter()
+{
+    if (fWBGoogleMaps)
+        fWBGoogleMaps->ExecJS(MapDocument::getMapCenterScript());
+}
+
+HRESULT TForm2::WBOnGetExternal(DispatchRef &ppDispatch)
+{
+    ppDispatch = DispatchRef(new TAutoObjectDispatch(new TExtJavaScript(QCoreApplication::instance()), true));
+    return S_OK;
+}
+
+AppSettings::MapLocation TForm2::ReadStartLocation() const
+{
+    return AppSettings::readStartLocation(appDir_);
+}
+
+void TForm2::WriteStartLocation(const QString &sLat, const QString &sLong)
+{
+    QString reason;
+    if (!AppSettings::writeStartLocation(appDir_, {sLat, sLong}, &reason)) {
+        const QString message =
+            QStringLiteral("In %1 kann nicht geschrieben werden").arg(AppSettings::settingsPath(appDir_));
+        writeError_ = message;
+        throw NembraError(message);
+    }
+}
+
+QString TForm2::lookupElevation(const QString &Coordinate)
+{
+    ElevationService service = elevation_;
+    if (service.user.isEmpty())
+        service.user = ProfileFile(AppSettings::settingsPath(appDir_)).readString("Map", "GeoNamesUser", QString());
+    return LookupElevation(Coordinate, service);
+}
+
+void TExtJavaScript::NewCoordinate(const QString &sLat, const QString &sLong)
+{
+    TForm2 *picker = Form2;
+    if (!picker)
+        return;
+    const QString coordinate = sLat + QStringLiteral(", ") + sLong;
+    picker->Edit1()->setText(coordinate);
+    picker->ClearMarkers();
+    picker->SetMarker(sLat, sLong);
+    picker->EditHoehe()->setText(picker->lookupElevation(coordinate));
+}
+
+void TExtJavaScript::NewCenterCoordinate(const QString &sLat, const QString &sLong)
+{
+    if (Form2)
+        Form2->WriteStartLocation(sLat, sLong);
+}

@@ -1,0 +1,92 @@
+#pragma once
+
+#include <memory>
+
+#include <QDialog>
+
+#include "AppSettings.h"
+#include "Automation.h"
+#include "Elevation.h"
+
+namespace Ui {
+class TForm2;
+}
+class QLineEdit;
+class QWebEngineView;
+class TWBGoogleMaps;
+
+// The map picker: the map page on the left, the picked coordinate and its
+// altitude on the right. Made hidden at start; the browser is made when the
+// picker is first shown, so the engine costs nothing before the map is used.
+class TForm2 : public QDialog {
+    Q_OBJECT
+public:
+    // The window message that loads the map once the window is visible.
+    static constexpr int FirstShowMessage = 1589;
+
+    explicit TForm2(const QString &appDir, QWidget *parent = nullptr);
+    ~TForm2() override;
+
+    bool isDone() const { return done; }
+    bool allowResizeHandler() const { return fAllowResizeHandler; }
+    TWBGoogleMaps *WBGoogleMaps() const { return fWBGoogleMaps.get(); }
+    QWebEngineView *WebBrowser1() const { return webBrowser_; }
+    QLineEdit *Edit1() const;
+    QLineEdit *EditHoehe() const;
+
+    ElevationService &elevationService() { return elevation_; }
+
+    void ClearMarkers();
+    void SetMarker(const QString &sLat, const QString &sLong);
+    void SetMapCenter(const QString &sLat, const QString &sLong);
+    void GetMapCenter();
+    HRESULT WBOnGetExternal(DispatchRef &ppDispatch);
+    AppSettings::MapLocation ReadStartLocation() const;
+    void WriteStartLocation(const QString &sLat, const QString &sLong);
+
+    // The altitude of a coordinate "lat, lng", with the service's account
+    // from the settings file.
+    QString lookupElevation(const QString &Coordinate);
+
+    // Makes the browser now (normally done at the first show).
+    void createBrowser();
+
+    void FormCreate();
+    void FormDestroy();
+    void FormShow();
+    void OnShowCallback();
+    void FormResize();
+    void FormClose();
+
+    // Every way of closing ("Zurück", Esc, the close button) asks the page
+    // for its centre first.
+    void accept() override;
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    bool event(QEvent *event) override;
+
+private:
+    Ui::TForm2 *m_ui;
+    QString appDir_;
+    bool done = false;
+    bool fAllowResizeHandler = false;
+    std::unique_ptr<TWBGoogleMaps> fWBGoogleMaps;
+    QWebEngineView *webBrowser_ = nullptr;
+    ElevationService elevation_;
+    QString writeError_;
+};
+
+// The single map picker of the program, which the page's calls reach.
+extern TForm2 *Form2;
+
+// The page's external object: the receivers of the map page's calls.
+class TExtJavaScript : public TObjectWrapper {
+    Q_OBJECT
+public:
+    using TObjectWrapper::TObjectWrapper;
+    Q_INVOKABLE void NewCoordinate(const QString &sLat, const QString &sLong);
+    Q_INVOKABLE void NewCenterCoordinate(const QString &sLat, const QString &sLong);
+};

@@ -1,0 +1,380 @@
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QScreen>
+#include <QToolButton>
+
+#include "AppFolder.h"
+#include "BrowserTest.h"
+#include "DozadiRad.h"
+#include "Elevation.h"
+#include "ElevationServer.h"
+#include "KartenPunkte.h"
+#include "NembraApplication.h"
+#include "Ping5.h"
+#include "RecordingMessages.h"
+#include "WBContainer.h"
+
+using BrowserTest::eval;
+using BrowserTest::waitFor;
+using Kind = Messages::Kind;
+
+namespace {
+const QString ConnectionWarning = QStringLiteral("Verbindung zum Datenserver unterbrochen\n\roder keine Internetverbindung");
+} // namespace
+
+// The map picker in a real browser, opened from the observation form's map
+// button with the connectivity check against 127.0.0.1 and a loopback
+// server standing in for the elevation service.
+class TestMapPicker : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void elevation_data();
+    void elevation();
+    void elevationRequestNamesTheAccount();
+    void firstOpeningAtDefaultCentre();
+    void clickShowsCoordinateMarkerAndAltitude();
+    void returnTakesOverTheCoordinate_data();
+    void returnTakesOverTheCoordinate();
+    void closingStoresTheCentre();
+    void secondOpeningKeepsTheMap();
+    void failedConnectivityOpensNothing();
+    void closingWithoutMapStillTakesOver();
+    void wholeFlowThroughTheProgram();
+
+private:
+    // Opens the picker with the map button and runs steps inside it once the
+    // map has loaded; steps end by closing the picker.
+    void openPicker(const std::function<void()> &steps);
+    QWebEnginePage *page() const { return picker_->WebBrowser1()->page(); }
+    void clickMap(QPoint at = QPoint());
+    void reportClick(const QString &lat, const QString &lng);
+    QLineEdit *formEdit(const char *name) const { return form_->findChild<QLineEdit *>(name); }
+    QString iniText() const
+    {
+        QFile f(app_->path() + "Nembra.ini");
+        return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()) : QString();
+    }
+
+    std::unique_ptr<AppFolder> app_;
+    std::unique_ptr<RecordingMessages> msgs_;
+    std::unique_ptr<ElevationServer> server_;
+    std::unique_ptr<TForm1> form_;
+    std::unique_ptr<TForm2> picker_;
+};
+
+void TestMapPicker::init()
+{
+    app_ = std::make_unique<AppFolder>();
+    app_->writeTaxa({"Abies alba"});
+    app_->writeObservers({"Müller, Hans"});
+    QDir().mkpath(app_->path() + "Data");
+    msgs_ = std::make_unique<RecordingMessages>();
+    server_ = std::make_unique<ElevationServer>();
+    PingInitialise();
+    form_ = std::make_unique<TForm1>(app_->path());
+    form_->setPingHost("127.0.0.1");
+    picker_ = std::make_unique<TForm2>(app_->path(), form_.get());
+    picker_->elevationService().host = server_->host();
+    picker_->elevationService().timeoutMs = 1500;
+    form_->setMapPicker(picker_.get());
+    form_->show();
+    QApplication::setActiveWindow(form_.get());
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+}
+
+void TestMapPicker::cleanup()
+{
+    picker_.reset();
+    form_.reset();
+    server_.reset();
+    msgs_.reset();
+    app_.reset();
+}
+
+void TestMapPicker::openPicker(const std::function<void()> &steps)
+{
+    bool ran = false;
+    QTimer::singleShot(0, this, [&] {
+        QVERIFY(QTest::qWaitForWindowExposed(picker_.get()));
+        QVERIFY(picker_->WebBrowser1());
+        QTRY_VERIFY_WITH_TIMEOUT(picker_->allowResizeHandler(), 15000);
+        QVERIFY(waitFor(page(), "typeof map === 'object' && map !== null && !!map._map"));
+        ran = true;
+        steps();
+        if (picker_->isVisible())
+            picker_->reject();
+    });
+    QTest::mouseClick(form_->findChild<QToolButton *>("LMDButton1"), Qt::LeftButton);
+    QVERIFY(ran);
+}
+
+void TestMapPicker::clickMap(QPoint at)
+{
+    QWidget *surface = picker_->WebBrowser1()->focusProxy();
+    if (at.isNull())
+        at = QPoint(picker_->WebBrowser1()->width() / 2, picker_->WebBrowser1()->height() / 2);
+    QTest::mouseMove(surface, at);
+    QTest::mouseClick(surface, Qt::LeftButton, {}, at);
+}
+
+void TestMapPicker::reportClick(const QString &lat, const QString &lng)
+{
+    // The page's own call, as its click handler makes it.
+    eval(page(), QStringLiteral("external.newCoordinate('%1', '%2')").arg(lat, lng));
+}
+
+void TestMapPicker::elevation_data()
+{
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("body");
+    QTest::addColumn<QString>("mode"); // "", "stopped", "silent"
+    QTest::addColumn<QString>("altitude");
+    QTest::addColumn<QString>("warning");
+    QTest::newRow("altitude with line end") << 200 << QByteArray("123\r\n") << "" << "123" << "";
+    QTest::newRow("one character unchanged") << 200 << QByteArray("7") << "" << "7" << "";
+    QTest::newRow("no line end: nothing cut") << 200 << QByteArray("1234") << "" << "1234" << "";
+    QTest::newRow("error status") << 500 << QByteArray("kaputt") << "" << "" << "Unbekannter Fehler";
+    QTest::newRow("not found") << 404 << QByteArray() << "" << "" << "Unbekannter Fehler";
+    QTest::newRow("server not listening") << 200 << QByteArray() << "stopped" << "" << ConnectionWarning;
+    QTest::newRow("server never answers") << 200 << QByteArray() << "silent" << "" << ConnectionWarning;
+    QTest::newRow("service refuses") << 200 << QByteArray("ERR:18:the daily limit of 20000 credits has been exceeded\r\n")
+                                     << "" << ""
+                                     << "Der Höhendienst meldet: ERR:18:the daily limit of 20000 credits has been exceeded";
+    QTest::newRow("no data for the point") << 200 << QByteArray("-32768\r\n") << "" << "" << "";
+}
+
+void TestMapPicker::elevation()
+{
+    QFETCH(int, status);
+    QFETCH(QByteArray, body);
+    QFETCH(QString, mode);
+    QFETCH(QString, altitude);
+    QFETCH(QString, warning);
+    server_->status = status;
+    server_->body = body;
+    server_->answer = mode != "silent";
+    if (mode == "stopped")
+        server_->stop();
+    QCOMPARE(picker_->lookupElevation("49.45187, 6.660718"), altitude);
+    QCOMPARE(msgs_->texts(), warning.isEmpty() ? QStringList() : QStringList{warning});
+    if (!warning.isEmpty())
+        QCOMPARE(msgs_->shown[0].kind, Kind::Warning);
+    if (mode.isEmpty())
+        QCOMPARE(server_->paths, QList<QByteArray>{"/srtm3?lat=49.45187&lng=6.660718"});
+}
+
+void TestMapPicker::elevationRequestNamesTheAccount()
+{
+    QCOMPARE(elevationUrl("-33.8678, -70.1234", {"host", "", 100}), QStringLiteral("http://host/srtm3?lat=-33.8678&lng=-70.1234"));
+    QCOMPARE(elevationUrl("ohne Komma", {"host", "", 100}), QStringLiteral("http://host/srtm3?lat=&lng="));
+    app_->writeIni("[Map]\r\nGeoNamesUser=feldbiologe\r\n");
+    picker_->lookupElevation("50.1, 8.2");
+    QCOMPARE(server_->paths, QList<QByteArray>{"/srtm3?lat=50.1&lng=8.2&username=feldbiologe"});
+}
+
+void TestMapPicker::firstOpeningAtDefaultCentre()
+{
+    openPicker([&] {
+        QCOMPARE(picker_->windowTitle(), QStringLiteral("Google Maps Koordinaten Picker"));
+        QCOMPARE(picker_->pos(), picker_->screen()->availableGeometry().topLeft());
+        QCOMPARE(eval(page(), "map.getCenter().y").toDouble(), 49.45187);
+        QCOMPARE(eval(page(), "map.getCenter().x").toDouble(), 6.6607189);
+        QCOMPARE(eval(page(), "map.getZoom()").toInt(), 14);
+        // The map fills the browser view.
+        QCOMPARE(eval(page(), "document.getElementById('map').offsetHeight").toInt(), picker_->WebBrowser1()->height());
+        QTest::mouseClick(picker_->findChild<QPushButton *>("BtnReturnData"), Qt::LeftButton);
+    });
+    QVERIFY(!picker_->isVisible());
+    QCOMPARE(formEdit("Edit5")->text(), QString());
+    QCOMPARE(form_->focusWidget(), formEdit("Edit5"));
+    QVERIFY(msgs_->shown.isEmpty());
+}
+
+void TestMapPicker::clickShowsCoordinateMarkerAndAltitude()
+{
+    openPicker([&] {
+        clickMap();
+        QTRY_VERIFY_WITH_TIMEOUT(!picker_->EditHoehe()->text().isEmpty(), 5000);
+        const QString coordinate = picker_->Edit1()->text();
+        const QStringList parts = coordinate.split(", ");
+        QCOMPARE(parts.size(), 2);
+        // The middle of the view is the map's centre, also after the map was fitted to the view.
+        QVERIFY2(qAbs(parts[0].toDouble() - 49.45187) < 0.0002 && qAbs(parts[1].toDouble() - 6.6607189) < 0.0002,
+                 qPrintable(coordinate));
+        QCOMPARE(picker_->EditHoehe()->text(), QStringLiteral("123"));
+        QCOMPARE(server_->paths, QList<QByteArray>{("/srtm3?lat=" + parts[0] + "&lng=" + parts[1]).toLatin1()});
+        QVERIFY(waitFor(page(), "markersArray.length === 1"));
+
+        // A second click moves the one marker.
+        server_->body = "200\r\n";
+        clickMap(QPoint(picker_->WebBrowser1()->width() / 2 + 60, picker_->WebBrowser1()->height() / 2 + 40));
+        QTRY_COMPARE_WITH_TIMEOUT(picker_->EditHoehe()->text(), QStringLiteral("200"), 5000);
+        QVERIFY(picker_->Edit1()->text() != coordinate);
+        QVERIFY(waitFor(page(), "markersArray.length === 1 && document.querySelectorAll('.leaflet-marker-icon').length === 1"));
+        const double markerLat = eval(page(), "markersArray[0].getLatLng().y").toDouble();
+        QVERIFY(qAbs(markerLat - picker_->Edit1()->text().split(", ")[0].toDouble()) < 1e-6);
+    });
+    QVERIFY(msgs_->shown.isEmpty());
+}
+
+void TestMapPicker::returnTakesOverTheCoordinate_data()
+{
+    QTest::addColumn<QString>("lat");
+    QTest::addColumn<QString>("lng");
+    QTest::addColumn<QString>("reference");
+    QTest::newRow("start position") << "49.451870" << "6.6607189" << "49,45187N;6,66071E";
+    QTest::newRow("south and west") << "-33.868" << "-70.12345" << "33,868S;70,12345W";
+    QTest::newRow("north and west") << "52.1" << "-0.5" << "52,1N;0,5W";
+}
+
+void TestMapPicker::returnTakesOverTheCoordinate()
+{
+    QFETCH(QString, lat);
+    QFETCH(QString, lng);
+    QFETCH(QString, reference);
+    formEdit("Edit3")->setFocus();
+    openPicker([&] {
+        reportClick(lat, lng);
+        QTRY_COMPARE(picker_->Edit1()->text(), lat + ", " + lng);
+        QTest::mouseClick(picker_->findChild<QPushButton *>("BtnReturnData"), Qt::LeftButton);
+    });
+    QCOMPARE(formEdit("Edit5")->text(), reference);
+    QCOMPARE(form_->findChild<QComboBox *>("ComboBox1")->currentText(), QStringLiteral("Breite/Länge - WGS84 (LTLN)"));
+    QCOMPARE(form_->focusWidget(), formEdit("Edit5"));
+
+    // The close button takes nothing over.
+    formEdit("Edit5")->setText("3512345;5412345");
+    form_->findChild<QComboBox *>("ComboBox1")->setCurrentIndex(2);
+    openPicker([&] { picker_->close(); });
+    QCOMPARE(formEdit("Edit5")->text(), QStringLiteral("3512345;5412345"));
+    QCOMPARE(form_->findChild<QComboBox *>("ComboBox1")->currentIndex(), 2);
+    QCOMPARE(form_->focusWidget(), formEdit("Edit5"));
+}
+
+void TestMapPicker::closingStoresTheCentre()
+{
+    app_->writeIni("; eigene Notiz\r\n[Settings]\r\nUSR=FALSE\r\n");
+    openPicker([&] {
+        eval(page(), "SetMapCenter('50.1', '8.2')");
+        picker_->close();
+    });
+    // The centre as the page reports it (at most 9 characters of each number).
+    const QString ini = iniText();
+    const AppSettings::MapLocation stored = AppSettings::readStartLocation(app_->path());
+    QCOMPARE(stored.lat.toDouble(), 50.1);
+    QVERIFY2(qAbs(stored.lng.toDouble() - 8.2) < 1e-6, qPrintable(ini));
+    QVERIFY2(ini.contains("StartingLocationLat=50.1\r\n"), qPrintable(ini));
+    QVERIFY(ini.contains("; eigene Notiz") && ini.contains("USR=FALSE"));
+
+    // The page's report arrives unchanged.
+    TExtJavaScript(qApp).NewCenterCoordinate("50.1", "8.2");
+    QVERIFY(iniText().contains("[Map]\r\nStartingLocationLat=50.1\r\nStartingLocationLong=8.2\r\n"));
+
+    // The next run of the program opens there.
+    picker_ = std::make_unique<TForm2>(app_->path(), form_.get());
+    picker_->elevationService().host = server_->host();
+    form_->setMapPicker(picker_.get());
+    openPicker([&] {
+        QCOMPARE(eval(page(), "map.getCenter().y").toDouble(), 50.1);
+        QCOMPARE(eval(page(), "map.getCenter().x").toDouble(), 8.2);
+        picker_->close();
+    });
+}
+
+void TestMapPicker::secondOpeningKeepsTheMap()
+{
+    openPicker([&] {
+        reportClick("49.46", "6.67");
+        QTRY_COMPARE(picker_->EditHoehe()->text(), QStringLiteral("123"));
+        eval(page(), "SetMapCenter('49.5', '6.7')");
+        QTest::mouseClick(picker_->findChild<QPushButton *>("BtnReturnData"), Qt::LeftButton);
+    });
+    formEdit("Edit5")->clear();
+    openPicker([&] {
+        QCOMPARE(eval(page(), "map.getCenter().y").toDouble(), 49.5);
+        QCOMPARE(eval(page(), "markersArray.length").toInt(), 1);
+        QCOMPARE(picker_->Edit1()->text(), QStringLiteral("49.46, 6.67"));
+        QCOMPARE(picker_->EditHoehe()->text(), QStringLiteral("123"));
+        QTest::mouseClick(picker_->findChild<QPushButton *>("BtnReturnData"), Qt::LeftButton);
+    });
+    QCOMPARE(formEdit("Edit5")->text(), QStringLiteral("49,46N;6,67E"));
+}
+
+void TestMapPicker::failedConnectivityOpensNothing()
+{
+    PingInitialise(nullptr);
+    formEdit("Edit3")->setFocus();
+    QTest::mouseClick(form_->findChild<QToolButton *>("LMDButton1"), Qt::LeftButton);
+    QVERIFY(!picker_->isVisible());
+    QVERIFY(!picker_->WebBrowser1());
+    QCOMPARE(msgs_->shown.size(), 1);
+    QVERIFY(msgs_->shown[0].text.startsWith("Sie haben vermutlich keine Verbindung mit dem Internet"));
+    QCOMPARE(form_->focusWidget(), formEdit("Edit5"));
+}
+
+void TestMapPicker::closingWithoutMapStillTakesOver()
+{
+    // A start position that is no number leaves the page without a map.
+    app_->writeIni("[Map]\r\nStartingLocationLat=abc\r\nStartingLocationLong=def\r\n");
+    const QString before = iniText();
+    bool ran = false;
+    QTimer::singleShot(0, this, [&] {
+        QTRY_VERIFY_WITH_TIMEOUT(picker_->allowResizeHandler(), 15000);
+        ran = true;
+        picker_->Edit1()->setText("49.451870, 6.6607189");
+        QTest::mouseClick(picker_->findChild<QPushButton *>("BtnReturnData"), Qt::LeftButton);
+    });
+    QTest::mouseClick(form_->findChild<QToolButton *>("LMDButton1"), Qt::LeftButton);
+    QVERIFY(ran);
+    QVERIFY(!picker_->isVisible());
+    QCOMPARE(formEdit("Edit5")->text(), QStringLiteral("49,45187N;6,66071E"));
+    QCOMPARE(iniText(), before);
+}
+
+void TestMapPicker::wholeFlowThroughTheProgram()
+{
+    // The record as the user enters it, the location from the map.
+    QTest::keyClicks(formEdit("Edit1"), "abi alba");
+    QTest::keyClick(formEdit("Edit1"), Qt::Key_Return);
+    formEdit("Edit3")->setText("Wegrand");
+    formEdit("Edit4")->setText("01.05.2010");
+    formEdit("Edit2")->setText("25");
+    form_->findChild<QListWidget *>("CheckListBox1")->item(0)->setCheckState(Qt::Checked);
+    QString picked;
+    openPicker([&] {
+        clickMap();
+        QTRY_VERIFY_WITH_TIMEOUT(!picker_->EditHoehe()->text().isEmpty(), 5000);
+        picked = picker_->Edit1()->text();
+        QTest::mouseClick(picker_->findChild<QPushButton *>("BtnReturnData"), Qt::LeftButton);
+    });
+    const QString reference = formEdit("Edit5")->text();
+    QVERIFY2(reference.endsWith("E") && reference.contains("N;"), qPrintable(reference));
+    const QString target = app_->path() + "Data/flow.csv";
+    msgs_->savePath = target;
+    QTest::mouseClick(form_->findChild<QPushButton *>("BtnSpeichern"), Qt::LeftButton);
+    QCOMPARE(msgs_->texts(), QStringList{"Datei gespeichert: " + target});
+    QFile csv(target);
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    const QByteArray content = csv.readAll();
+    QVERIFY2(content.contains("\"" + reference.toLatin1() + "\",\"LTLN\""), content.constData());
+}
+
+int main(int argc, char *argv[])
+{
+    BrowserTest::prepare();
+    NembraApplication app(argc, argv);
+    BrowserTest::offline();
+    TestMapPicker test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_mappicker.moc"
