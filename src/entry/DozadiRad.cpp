@@ -20,6 +20,7 @@
 #include "AppSettings.h"
 #include "AppVersion.h"
 #include "ErrorGuard.h"
+#include "FormFont.h"
 #include "KeyPressFilter.h"
 #include "ListSelectDlg.h"
 #include "CoordinateValidation.h"
@@ -33,16 +34,6 @@
 namespace {
 
 const QColor RequiredColour(255, 255, 0);
-
-// Tahoma 8 pt where installed; else a sans-serif of the same metrics, so the
-// texts fit the positions the form is laid out for.
-void applyFormFont(QWidget *window)
-{
-    QFont font = window->font();
-    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
-    font.setPointSize(8);
-    window->setFont(font);
-}
 
 void setBaseColour(QWidget *widget, const QColor &colour)
 {
@@ -125,7 +116,7 @@ TForm1::~TForm1()
 
 void TForm1::setupControls()
 {
-    applyFormFont(this);
+    applyFormFont(this, 8);
     // The client area below the menu is 652 × 528 pixels.
     setFixedSize(652, 528 + menuBar()->sizeHint().height());
 

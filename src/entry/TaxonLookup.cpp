@@ -1,6 +1,7 @@
 #include "TaxonLookup.h"
 
 #include "StrExt.h"
+#include "TextFunctions.h"
 
 namespace {
 
@@ -61,12 +62,7 @@ TaxonInput parseTaxonInput(const QString &line)
 QString normaliseTaxonName(const QString &name)
 {
     // Blanks and control characters go at both ends.
-    qsizetype b = 0, e = name.size();
-    while (b < e && name[b].unicode() <= 32)
-        ++b;
-    while (e > b && name[e - 1].unicode() <= 32)
-        --e;
-    QString text = name.mid(b, e - b) + u' ';
+    QString text = trimControls(name) + u' ';
     text.truncate(100);
     text[0] = QChar(asciiUpper(text[0].unicode()));
     for (qsizetype i = 1; i < text.size(); ++i)

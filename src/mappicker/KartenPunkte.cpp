@@ -7,6 +7,7 @@
 #include <QWebEngineView>
 
 #include "ErrorGuard.h"
+#include "FormFont.h"
 #include "MapDocument.h"
 #include "ProfileFile.h"
 #include "WBContainer.h"
@@ -24,10 +25,7 @@ TForm2::TForm2(const QString &appDir, QWidget *parent)
     , appDir_(appDir.endsWith(u'/') ? appDir : appDir + u'/')
 {
     m_ui->setupUi(this);
-    QFont font = this->font();
-    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
-    font.setPixelSize(11);
-    setFont(font);
+    applyFormFont(this, 0, 11);
     resize(662, 504);
     m_ui->Splitter1->setStretchFactor(0, 1);
     m_ui->Splitter1->setStretchFactor(1, 0);

@@ -52,33 +52,19 @@ bool checkDate(const QString &text, bool first, const QDate &today, CheckedDate 
         convertError = false;
         return value;
     };
-    auto yearTest = [&] {
-        out.year = countConvert(val(yearText, &convertError));
-        if (out.year == 0 && yearText != QLatin1String("00")) {
-            verdict = Verdict::fault(QStringLiteral("Jahreszahl nicht korrekt: \n\rEingegeben: ") + yearText,
+    // A part whose value is 0 is refused with its own message (a year may be "00").
+    auto partTest = [&](const QString &part, const char *label, int &value, bool doubleZeroAllowed) {
+        value = countConvert(val(part, &convertError));
+        if (value == 0 && !(doubleZeroAllowed && part == QLatin1String("00"))) {
+            verdict = Verdict::fault(QString::fromUtf8(label) + QStringLiteral(" nicht korrekt: \n\rEingegeben: ") + part,
                                      verdict.convertErrors);
             return false;
         }
         return true;
     };
-    auto monthTest = [&] {
-        out.month = countConvert(val(monthText, &convertError));
-        if (out.month == 0) {
-            verdict = Verdict::fault(QStringLiteral("Monatszahl nicht korrekt: \n\rEingegeben: ") + monthText,
-                                     verdict.convertErrors);
-            return false;
-        }
-        return true;
-    };
-    auto dayTest = [&] {
-        out.day = countConvert(val(dayText, &convertError));
-        if (out.day == 0) {
-            verdict = Verdict::fault(QStringLiteral("Tageszahl nicht korrekt: \n\rEingegeben: ") + dayText,
-                                     verdict.convertErrors);
-            return false;
-        }
-        return true;
-    };
+    auto yearTest = [&] { return partTest(yearText, "Jahreszahl", out.year, true); };
+    auto monthTest = [&] { return partTest(monthText, "Monatszahl", out.month, false); };
+    auto dayTest = [&] { return partTest(dayText, "Tageszahl", out.day, false); };
 
     if (dots == 0) {
         yearText = trimControls(text);

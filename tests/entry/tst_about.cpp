@@ -4,19 +4,12 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QTest>
+
+#include "UrlCatcher.h"
 #include <QUrl>
 
 #include "About.h"
 #include "AppVersion.h"
-
-// Takes the URLs the About box asks the desktop to open.
-class UrlCatcher : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl &url) { opened.append(url); }
-};
 
 class TestAbout : public QObject {
     Q_OBJECT

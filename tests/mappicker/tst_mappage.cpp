@@ -5,6 +5,8 @@
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
+
+#include "UrlCatcher.h"
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
@@ -31,14 +33,6 @@ public:
     static inline std::function<void()> onClick;
     Q_INVOKABLE void NewCenterCoordinate(const QString &sLat, const QString &sLong) { centres.append({sLat, sLong}); }
     static inline QList<QStringList> clicks, centres;
-};
-
-class UrlCatcher : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> opened;
-public slots:
-    void open(const QUrl &url) { opened.append(url); }
 };
 
 class TestMapPage : public QObject {
