@@ -108,6 +108,8 @@ void TestMapPicker::openPicker(const std::function<void()> &steps)
         QVERIFY(picker_->WebBrowser1());
         QTRY_VERIFY_WITH_TIMEOUT(picker_->allowResizeHandler(), 15000);
         QVERIFY(waitFor(page(), "typeof map === 'object' && map !== null && !!map._map"));
+        // The map has taken on the height the picker gave its element.
+        QVERIFY(waitFor(page(), "map._map.getSize().y === document.getElementById('map').offsetHeight"));
         ran = true;
         steps();
         if (picker_->isVisible())
