@@ -17,6 +17,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTextEdit>
+#include <QTreeWidget>
 
 #include "ErrorGuard.h"
 #include "TStringGrid.h"
@@ -533,6 +534,211 @@ int TMenuItemWrapper::MenuItemIndex() const
     return -1;
 }
 
+// --- Tree views ---
+
+struct TTreeNode::Private {
+    QPointer<QTreeWidget> tree;
+    // The item's place as row numbers from the top; checked on every use so
+    // that a node removed from the tree gives an error, not a crash.
+    QList<int> path;
+    QTreeWidgetItem *item = nullptr;
+};
+
+TTreeNode::TTreeNode(QTreeWidget *tree, QTreeWidgetItem *item)
+    : d(std::make_shared<Private>())
+{
+    d->tree = tree;
+    d->item = item;
+    for (QTreeWidgetItem *i = item; i; i = i->parent())
+        d->path.prepend(i->parent() ? i->parent()->indexOfChild(i) : tree->indexOfTopLevelItem(i));
+}
+
+TTreeNode *TTreeNode::of(QTreeWidget *tree, QTreeWidgetItem *item)
+{
+    if (!tree || !item)
+        return nullptr;
+    // Made for one result: its wrapper owns it.
+    return new TTreeNode(tree, item);
+}
+
+QTreeWidget *TTreeNode::tree() const
+{
+    return d->tree;
+}
+
+QTreeWidgetItem *TTreeNode::item() const
+{
+    QTreeWidgetItem *found = nullptr;
+    if (d->tree && !d->path.isEmpty()) {
+        found = d->tree->topLevelItem(d->path[0]);
+        for (qsizetype i = 1; found && i < d->path.size(); ++i)
+            found = found->child(d->path[i]);
+    }
+    if (!found || found != d->item)
+        throw NembraError(QStringLiteral("Der Knoten ist nicht mehr im Baum"));
+    return found;
+}
+
+TTreeNodes::TTreeNodes(QTreeWidget *tree)
+    : QObject(tree)
+    , tree_(tree)
+{
+}
+
+QTreeWidget *TTreeNodes::tree() const
+{
+    return tree_;
+}
+
+QList<QTreeWidgetItem *> TTreeNodes::all() const
+{
+    QList<QTreeWidgetItem *> items;
+    if (!tree_)
+        return items;
+    for (QTreeWidgetItemIterator it(tree_); *it; ++it)
+        items.append(*it);
+    return items;
+}
+
+QObject *TCustomTreeViewWrapper::Selected() const
+{
+    auto *tree = as<QTreeWidget>(FObject(), "Baum");
+    return TTreeNode::of(tree, tree->currentItem());
+}
+
+QObject *TCustomTreeViewWrapper::Items() const
+{
+    return adaptorOf<TTreeNodes>(as<QTreeWidget>(FObject(), "Baum"));
+}
+
+QObject *TTreeNodesWrapper::GetItem(int Index) const
+{
+    auto *nodes = as<TTreeNodes>(FObject(), "Knotenliste");
+    const QList<QTreeWidgetItem *> items = nodes->all();
+    if (Index < 0 || Index >= items.size())
+        outOfRange(Index);
+    return TTreeNode::of(nodes->tree(), items[Index]);
+}
+
+int TTreeNodesWrapper::Count() const
+{
+    return int(as<TTreeNodes>(FObject(), "Knotenliste")->all().size());
+}
+
+TTreeNodeWrapper::~TTreeNodeWrapper()
+{
+    delete FObject();
+}
+
+TTreeNode *TTreeNodeWrapper::node() const
+{
+    return as<TTreeNode>(FObject(), "Knoten");
+}
+
+QObject *TTreeNodeWrapper::GetItem(int Index) const
+{
+    QTreeWidgetItem *item = node()->item();
+    if (Index < 0 || Index >= item->childCount())
+        outOfRange(Index);
+    return TTreeNode::of(node()->tree(), item->child(Index));
+}
+
+void TTreeNodeWrapper::Expand(bool Recurse)
+{
+    QTreeWidgetItem *item = node()->item();
+    if (Recurse)
+        node()->tree()->expandRecursively(node()->tree()->indexFromItem(item));
+    else
+        item->setExpanded(true);
+}
+
+int TTreeNodeWrapper::Count() const
+{
+    return node()->item()->childCount();
+}
+
+QString TTreeNodeWrapper::Text() const
+{
+    return node()->item()->text(0);
+}
+
+void TTreeNodeWrapper::setText(const QString &value)
+{
+    node()->item()->setText(0, value);
+}
+
+bool TTreeNodeWrapper::Selected() const
+{
+    return node()->item()->isSelected();
+}
+
+void TTreeNodeWrapper::setSelected(bool value)
+{
+    node()->item()->setSelected(value);
+}
+
+bool TTreeNodeWrapper::Expanded() const
+{
+    return node()->item()->isExpanded();
+}
+
+void TTreeNodeWrapper::setExpanded(bool value)
+{
+    node()->item()->setExpanded(value);
+}
+
+bool TTreeNodeWrapper::HasChildren() const
+{
+    QTreeWidgetItem *item = node()->item();
+    return item->childCount() > 0 || item->childIndicatorPolicy() == QTreeWidgetItem::ShowIndicator;
+}
+
+bool TTreeNodeWrapper::IsVisible() const
+{
+    QTreeWidgetItem *item = node()->item();
+    if (item->isHidden())
+        return false;
+    for (QTreeWidgetItem *p = item->parent(); p; p = p->parent())
+        if (!p->isExpanded() || p->isHidden())
+            return false;
+    return true;
+}
+
+int TTreeNodeWrapper::Index() const
+{
+    QTreeWidgetItem *item = node()->item();
+    return item->parent() ? item->parent()->indexOfChild(item) : node()->tree()->indexOfTopLevelItem(item);
+}
+
+bool TTreeNodeWrapper::Focused() const
+{
+    return node()->tree()->currentItem() == node()->item();
+}
+
+void TTreeNodeWrapper::setFocused(bool value)
+{
+    if (value)
+        node()->tree()->setCurrentItem(node()->item());
+    else if (Focused())
+        node()->tree()->setCurrentItem(nullptr);
+}
+
+int TTreeNodeWrapper::Level() const
+{
+    int level = 0;
+    for (QTreeWidgetItem *p = node()->item()->parent(); p; p = p->parent())
+        ++level;
+    return level;
+}
+
+TRectClass *TTabSetWrapper::GetItemRect(int Item) const
+{
+    auto *tabs = as<QTabBar>(FObject(), "Register");
+    if (Item < 0 || Item >= tabs->count())
+        outOfRange(Item);
+    return TRectClass::fromRect(tabs->tabRect(Item));
+}
+
 void registerWrappers(TClassMap &map)
 {
     // Where two kinds of the original toolkit fall on one Qt class, the more
@@ -555,4 +761,8 @@ void registerWrappers(TClassMap &map)
     map.AddClass(&QListWidget::staticMetaObject, wrapperClass<TCheckListBoxWrapper>());
     map.AddClass(&QPlainTextEdit::staticMetaObject, wrapperClass<TMemoWrapper>());
     map.AddClass(&QTextEdit::staticMetaObject, wrapperClass<TMemoWrapper>());
+    map.AddClass(&QTreeWidget::staticMetaObject, wrapperClass<TCustomTreeViewWrapper>());
+    map.AddClass(&TTreeNodes::staticMetaObject, wrapperClass<TTreeNodesWrapper>());
+    map.AddClass(&TTreeNode::staticMetaObject, wrapperClass<TTreeNodeWrapper>());
+    map.AddClass(&QTabBar::staticMetaObject, wrapperClass<TTabSetWrapper>());
 }

@@ -194,5 +194,98 @@ private:
     QAction *action() const;
 };
 
+// The nodes of a tree view as objects: all nodes of the tree, and one node.
+class QTreeWidget;
+class QTreeWidgetItem;
+class TTreeNode : public QObject {
+    Q_OBJECT
+public:
+    TTreeNode(QTreeWidget *tree, QTreeWidgetItem *item);
+    // The node's item, or an error when it is gone from the tree.
+    QTreeWidgetItem *item() const;
+    QTreeWidget *tree() const;
+    static TTreeNode *of(QTreeWidget *tree, QTreeWidgetItem *item);
+
+private:
+    struct Private;
+    std::shared_ptr<Private> d;
+};
+
+class TTreeNodes : public QObject {
+    Q_OBJECT
+public:
+    explicit TTreeNodes(QTreeWidget *tree);
+    QList<QTreeWidgetItem *> all() const;
+    QTreeWidget *tree() const;
+
+private:
+    QPointer<QTreeWidget> tree_;
+};
+
+class TCustomTreeViewWrapper : public TWinControlWrapper {
+    Q_OBJECT
+    Q_PROPERTY(QObject *Selected READ Selected)
+    // Qt's tree has no script-visible list of its nodes: this is that list.
+    Q_PROPERTY(QObject *Items READ Items)
+public:
+    using TWinControlWrapper::TWinControlWrapper;
+    QObject *Selected() const;
+    QObject *Items() const;
+};
+
+class TTreeNodesWrapper : public TObjectWrapper {
+    Q_OBJECT
+    Q_PROPERTY(int Count READ Count)
+public:
+    using TObjectWrapper::TObjectWrapper;
+    Q_INVOKABLE QObject *GetItem(int Index) const;
+    int Count() const;
+};
+
+class TTreeNodeWrapper : public TObjectWrapper {
+    Q_OBJECT
+    Q_PROPERTY(int Count READ Count)
+    Q_PROPERTY(QString Text READ Text WRITE setText)
+    Q_PROPERTY(int SelectedIndex READ SelectedIndex)
+    Q_PROPERTY(bool Selected READ Selected WRITE setSelected)
+    Q_PROPERTY(bool Expanded READ Expanded WRITE setExpanded)
+    Q_PROPERTY(bool HasChildren READ HasChildren)
+    Q_PROPERTY(bool IsVisible READ IsVisible)
+    Q_PROPERTY(int Index READ Index)
+    Q_PROPERTY(bool Focused READ Focused WRITE setFocused)
+    Q_PROPERTY(int Level READ Level)
+public:
+    using TObjectWrapper::TObjectWrapper;
+    // Owns its node, which was made for the one result.
+    ~TTreeNodeWrapper() override;
+    Q_INVOKABLE QObject *GetItem(int Index) const;
+    Q_INVOKABLE void Expand(bool Recurse);
+    int Count() const;
+    QString Text() const;
+    void setText(const QString &value);
+    int SelectedIndex() const { return 0; }
+    bool Selected() const;
+    void setSelected(bool value);
+    bool Expanded() const;
+    void setExpanded(bool value);
+    bool HasChildren() const;
+    bool IsVisible() const;
+    int Index() const;
+    bool Focused() const;
+    void setFocused(bool value);
+    int Level() const;
+
+private:
+    TTreeNode *node() const;
+};
+
+// A tab set: a row of tabs without pages.
+class TTabSetWrapper : public TWinControlWrapper {
+    Q_OBJECT
+public:
+    using TWinControlWrapper::TWinControlWrapper;
+    Q_INVOKABLE TRectClass *GetItemRect(int Item) const;
+};
+
 // Fills the class map with the wrappers above and the rectangle/point wrapper.
 void registerWrappers(TClassMap &map);

@@ -6,6 +6,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QTabWidget>
+#include <QTreeWidget>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTest>
@@ -62,6 +63,7 @@ private slots:
     void classMapRegistration();
     void applicationWrapperRefusesOtherObjects();
     void wrappersServeQtKinds();
+    void treeNodes();
     void bridgeProtocol();
 
 private:
@@ -332,8 +334,9 @@ void TestAutomation::classMapOrder()
                      qPrintable(QString("%1 after %2").arg(entries[j].FClass->className(), entries[i].FClass->className())));
     QCOMPARE(ClassMap().classNames(),
              QStringList({"QApplication", "QTabWidget", "QTableWidget", "QTableView", "QMenuBar", "QMenu",
-                          "QListWidget", "QListView", "QPlainTextEdit", "QTextEdit", "QWidget", "TRectClass",
-                          "TPointClass", "QScreen", "TStrings", "QAction", "QObject"}));
+                          "QListWidget", "QListView", "QPlainTextEdit", "QTextEdit", "QTreeWidget", "QTabBar",
+                          "QWidget", "TRectClass", "TPointClass", "QScreen", "TStrings", "QAction", "TTreeNodes",
+                          "TTreeNode", "QObject"}));
 }
 
 void TestAutomation::classMapRegistration()
@@ -408,6 +411,44 @@ void TestAutomation::wrappersServeQtKinds()
     // A value that is no command identifier finds nothing, even as a position.
     QCOMPARE(call(bar.get(), "FindItem", {0}, &found), S_OK);
     QVERIFY(!object(found));
+}
+
+void TestAutomation::treeNodes()
+{
+    QTreeWidget tree;
+    auto *plants = new QTreeWidgetItem(&tree, {"Pflanzen"});
+    auto *abies = new QTreeWidgetItem(plants, {"Abies"});
+    new QTreeWidgetItem(abies, {"Abies alba"});
+    new QTreeWidgetItem(&tree, {"Tiere"});
+    tree.setCurrentItem(abies);
+
+    DispatchRef view(new TAutoObjectDispatch(ClassMap().FindObjectWrapper(tree.metaObject()).Connect(&tree), true));
+    const DispatchRef selected = object(get(view, "Selected"));
+    QCOMPARE(get(selected, "Text"), QVariant(QStringLiteral("Abies")));
+    QCOMPARE(get(selected, "Level"), QVariant(1));
+    QCOMPARE(get(selected, "Focused"), QVariant(true));
+    QCOMPARE(get(selected, "IsVisible"), QVariant(false));
+    QCOMPARE(call(selected, "Expand", {true}), S_OK);
+    QVERIFY(abies->isExpanded());
+    QVERIFY(plants->isExpanded() || !get(selected, "IsVisible").toBool());
+    QVariant child;
+    QCOMPARE(call(selected, "GetItem", {0}, &child), S_OK);
+    QCOMPARE(get(object(child), "Text"), QVariant(QStringLiteral("Abies alba")));
+    QCOMPARE(put(object(child), "Text", QStringLiteral("Abies alba Mill.")), S_OK);
+    QCOMPARE(abies->child(0)->text(0), QStringLiteral("Abies alba Mill."));
+
+    const DispatchRef items = object(get(view, "Items"));
+    QCOMPARE(get(items, "Count"), QVariant(4));
+    QVariant last;
+    QCOMPARE(call(items, "GetItem", {3}, &last), S_OK);
+    QCOMPARE(get(object(last), "Text"), QVariant(QStringLiteral("Tiere")));
+    QCOMPARE(get(object(last), "Index"), QVariant(1));
+
+    // A node removed from the tree gives an error, not a crash.
+    delete abies;
+    EXCEPINFO info;
+    QCOMPARE(call(selected, "Text", {}, nullptr, &info, DISPATCH_PROPERTYGET), DISP_E_EXCEPTION);
+    QCOMPARE(info.bstrDescription, QStringLiteral("Der Knoten ist nicht mehr im Baum"));
 }
 
 void TestAutomation::bridgeProtocol()
