@@ -334,26 +334,32 @@ void TForm1::Edit3KeyPress(QObject *, QChar &Key)
     }
 }
 
-void TForm1::Edit4KeyPress(QObject *, QChar &Key)
+bool TForm1::fieldKey(QLineEdit *edit, QChar &Key, const char16_t *allowed, const std::function<bool()> &enterAccepted)
 {
-    // Backspace, Enter, Escape, "-", ".", "/" and the digits.
-    if (Key != Backspace && Key != Enter && Key != Escape && (Key.unicode() < 45 || Key.unicode() > 57)) {
+    if (!isOneOf(Key, allowed)) {
         Key = QChar();
-        return;
+        return false;
     }
     if (Key == Escape) {
-        m_ui->Edit4->clear();
-    } else if (Key == Enter) {
-        const QString text = m_ui->Edit4->text();
-        if (empty(text)) {
-            Key = QChar();
-            focusNextControl(m_ui->Edit4);
-        } else if (ZeitraumOK(text)) {
-            m_ui->Edit4->setText(ParseZeitraum(text));
-            Key = QChar();
-            focusNextControl(m_ui->Edit4);
-        }
+        edit->clear();
+    } else if (Key == Enter && (!enterAccepted || enterAccepted())) {
+        Key = QChar();
+        focusNextControl(edit);
     }
+    return true;
+}
+
+void TForm1::Edit4KeyPress(QObject *, QChar &Key)
+{
+    fieldKey(m_ui->Edit4, Key, u"\b\r\x1b-./0123456789", [this] {
+        const QString text = m_ui->Edit4->text();
+        if (empty(text))
+            return true;
+        if (!ZeitraumOK(text))
+            return false;
+        m_ui->Edit4->setText(ParseZeitraum(text));
+        return true;
+    });
 }
 
 void TForm1::Edit4Exit(QObject *)
@@ -370,83 +376,52 @@ void TForm1::Edit4Exit(QObject *)
 
 void TForm1::Edit5KeyPress(QObject *, QChar &Key)
 {
-    if (!isOneOf(Key, u"\b\r\x1b-/0123456789ENSW,;")) {
-        Key = QChar();
-        return;
-    }
-    if (Key == Escape) {
-        m_ui->Edit5->clear();
-    } else if (Key == Enter) {
-        Key = QChar();
-        focusNextControl(m_ui->Edit5);
-    }
+    fieldKey(m_ui->Edit5, Key, u"\b\r\x1b-/0123456789ENSW,;");
 }
 
 void TForm1::Edit6KeyPress(QObject *, QChar &Key)
 {
-    if (!isOneOf(Key, u"\b\r\x1b/0123456789")) {
-        Key = QChar();
-        return;
-    }
-    if (Key == Escape) {
-        m_ui->Edit6->clear();
-    } else if (Key == Enter) {
-        Key = QChar();
-        focusNextControl(m_ui->Edit6);
-    }
+    fieldKey(m_ui->Edit6, Key, u"\b\r\x1b/0123456789");
 }
 
 void TForm1::Edit7KeyPress(QObject *, QChar &Key)
 {
-    if (!isOneOf(Key, u"\b\r\x1b-0123456789")) {
-        Key = QChar();
-        return;
-    }
-    if (Key == Escape) {
-        m_ui->Edit7->clear();
-    } else if (Key == Enter) {
+    fieldKey(m_ui->Edit7, Key, u"\b\r\x1b-0123456789", [this] {
         const QString text = m_ui->Edit7->text();
-        if (empty(text) || IsHoeheOK(text)) {
-            Key = QChar();
-            focusNextControl(m_ui->Edit7);
-        }
+        return empty(text) || IsHoeheOK(text);
+    });
+}
+
+void TForm1::comboKeyDown(int &Key, Qt::KeyboardModifiers Shift, QLineEdit *reference,
+                          const std::function<bool()> &check, const std::function<void()> &moveOn)
+{
+    const bool forward = (Key == Qt::Key_Tab || Key == Qt::Key_Return || Key == Qt::Key_Enter)
+        && !(Shift & Qt::ShiftModifier);
+    const bool backward = Key == Qt::Key_Backtab || (Key == Qt::Key_Tab && (Shift & Qt::ShiftModifier));
+    if (forward) {
+        Key = 0;
+        if (reference->text().isEmpty() || check())
+            moveOn();
+        else
+            reference->setFocus(Qt::OtherFocusReason);
+    } else if (backward) {
+        Key = 0;
+        if (!reference->text().isEmpty())
+            check();
+        reference->setFocus(Qt::BacktabFocusReason);
     }
 }
 
 void TForm1::ComboBox1KeyDown(QObject *, int &Key, Qt::KeyboardModifiers Shift)
 {
-    const bool forward = (Key == Qt::Key_Tab || Key == Qt::Key_Return || Key == Qt::Key_Enter)
-        && !(Shift & Qt::ShiftModifier);
-    if (forward) {
-        Key = 0;
-        if (m_ui->Edit5->text().isEmpty() || IsSpRefOK())
-            m_ui->Edit2->setFocus(Qt::TabFocusReason);
-        else
-            m_ui->Edit5->setFocus(Qt::OtherFocusReason);
-    } else if (Key == Qt::Key_Backtab || (Key == Qt::Key_Tab && (Shift & Qt::ShiftModifier))) {
-        Key = 0;
-        if (!m_ui->Edit5->text().isEmpty())
-            IsSpRefOK();
-        m_ui->Edit5->setFocus(Qt::BacktabFocusReason);
-    }
+    comboKeyDown(Key, Shift, m_ui->Edit5, [this] { return IsSpRefOK(); },
+                 [this] { m_ui->Edit2->setFocus(Qt::TabFocusReason); });
 }
 
 void TForm1::ComboBox2KeyDown(QObject *, int &Key, Qt::KeyboardModifiers Shift)
 {
-    const bool forward = (Key == Qt::Key_Tab || Key == Qt::Key_Return || Key == Qt::Key_Enter)
-        && !(Shift & Qt::ShiftModifier);
-    if (forward) {
-        Key = 0;
-        if (m_ui->Edit6->text().isEmpty() || IsGridOK())
-            focusNextControl(m_ui->ComboBox2);
-        else
-            m_ui->Edit6->setFocus(Qt::OtherFocusReason);
-    } else if (Key == Qt::Key_Backtab || (Key == Qt::Key_Tab && (Shift & Qt::ShiftModifier))) {
-        Key = 0;
-        if (!m_ui->Edit6->text().isEmpty())
-            IsGridOK();
-        m_ui->Edit6->setFocus(Qt::BacktabFocusReason);
-    }
+    comboKeyDown(Key, Shift, m_ui->Edit6, [this] { return IsGridOK(); },
+                 [this] { focusNextControl(m_ui->ComboBox2); });
 }
 
 void TForm1::ComboBox1Exit(QObject *)

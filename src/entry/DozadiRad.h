@@ -18,6 +18,7 @@ class TForm1;
 class QCloseEvent;
 class QObject;
 class QDialog;
+class QLineEdit;
 class TFormAbout;
 class TStringGrid;
 
@@ -116,6 +117,13 @@ private:
     void FormCreate();
     void setupControls();
     bool report(const Verdict &verdict, Messages::Kind kind);
+    // Filters a key of an event field: Escape empties it, Enter moves on when
+    // enterAccepted (if given) says so. False when the key was swallowed.
+    static bool fieldKey(QLineEdit *edit, QChar &Key, const char16_t *allowed,
+                         const std::function<bool()> &enterAccepted = {});
+    // Leaving a system combo by Tab or Enter checks its reference field.
+    static void comboKeyDown(int &Key, Qt::KeyboardModifiers Shift, QLineEdit *reference,
+                             const std::function<bool()> &check, const std::function<void()> &moveOn);
     bool incomplete(const QString &message, QWidget *focus);
     void addTaxon(const QString &taxon, const TaxonInput &input);
     void requestTerminate();
