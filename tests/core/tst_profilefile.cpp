@@ -6,6 +6,7 @@
 
 #include "AppSettings.h"
 #include "ProfileFile.h"
+#include "../support/Immutable.h"
 
 class TestProfileFile : public QObject {
     Q_OBJECT
@@ -19,6 +20,7 @@ private slots:
     void writeCreatesMissingFile();
     void writeKeepsCommentsAndOtherSections();
     void failedWriteLeavesOldFileAndReportsIt();
+    void failedReplaceKeepsTheOldFile();
     void mapStartLocationRoundTrip();
 
 private:
@@ -154,6 +156,20 @@ void TestProfileFile::failedWriteLeavesOldFileAndReportsIt()
     QVERIFY(!ProfileFile(dir_->filePath(QStringLiteral("sub/Nembra.ini"))).writeString("Map", "A", "1", &error));
     QVERIFY(QFileInfo(dir_->filePath(QStringLiteral("sub/Nembra.ini"))).isDir());
     QCOMPARE(QDir(dir_->filePath(QStringLiteral("sub"))).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+void TestProfileFile::failedReplaceKeepsTheOldFile()
+{
+    const QByteArray old = "; Notiz\r\n[Map]\r\nStartingLocationLat=1\r\n";
+    writeIni(old);
+    ImmutableFile locked(iniPath());
+    if (!locked.ok())
+        QSKIP("chattr +i is not available here");
+    QString error;
+    QVERIFY(!ProfileFile(iniPath()).writeString("Map", "StartingLocationLat", "50.1", &error));
+    QVERIFY(!error.isEmpty());
+    QCOMPARE(readIni(), old);
+    QCOMPARE(QDir(dir_->path()).entryList(QDir::Files | QDir::Hidden), QStringList{"Nembra.ini"});
 }
 
 void TestProfileFile::mapStartLocationRoundTrip()

@@ -11,6 +11,7 @@
 #include "AppFolder.h"
 #include "DozadiRad.h"
 #include "ErrorGuard.h"
+#include "Immutable.h"
 #include "ListSelectDlg.h"
 #include "NembraApplication.h"
 #include "RecordingMessages.h"
@@ -326,6 +327,21 @@ void TestTaxonGrid::exportFailureKeepsOldFile()
     QVERIFY(msgs_->shown[0].text.size() > QStringLiteral("Datei \"\" kann nicht erstellt werden. ").size()
                                             + msgs_->savePath.size());
     QCOMPARE(readFile(app_->path() + "Data/ordner"), QByteArray("kein Ordner"));
+
+    // An existing file that cannot be replaced keeps its old content.
+    app_->write("Data/alt.csv", "alter Inhalt");
+    {
+        ImmutableFile locked(app_->path() + "Data/alt.csv");
+        if (locked.ok()) {
+            msgs_->savePath = app_->path() + "Data/alt.csv";
+            guarded([&] { form_->DatenSpeichern(); });
+            QCOMPARE(msgs_->shown.constLast().kind, Kind::AppError);
+            QVERIFY(msgs_->shown.constLast().text.startsWith("Datei \"" + msgs_->savePath + "\" kann nicht erstellt werden. "));
+            QCOMPARE(readFile(msgs_->savePath), QByteArray("alter Inhalt"));
+            msgs_->shown.removeLast();
+        }
+    }
+    QFile::remove(app_->path() + "Data/alt.csv");
 
     // An existing target that cannot be replaced (a folder stands there) is
     // left as it was, and no temporary file stays behind.
