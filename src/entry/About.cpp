@@ -26,7 +26,7 @@ TFormAbout::TFormAbout(QWidget *parent)
         label->setForegroundRole(QPalette::Link);
         label->installEventFilter(this);
     }
-    connect(m_ui->Button1, &QPushButton::clicked, this, [this] { guarded([this] { Button1Click(m_ui->Button1); }); });
+    connectHandler(m_ui->Button1, &QPushButton::clicked, this, &TFormAbout::Button1Click);
     FormCreate();
 }
 

@@ -138,23 +138,15 @@ void TForm1::setupControls()
     for (QComboBox *combo : {m_ui->ComboBox1, m_ui->ComboBox2})
         combo->lineEdit()->setCursorPosition(0);
 
-    connect(m_ui->BtnEnde, &QPushButton::clicked, this, [this] { guarded([this] { BtnEndeClick(m_ui->BtnEnde); }); });
-    connect(m_ui->MenuItemEnd, &QAction::triggered, this,
-            [this] { guarded([this] { MenuItemEndClick(m_ui->MenuItemEnd); }); });
-    connect(m_ui->MenuItemUsage, &QAction::triggered, this,
-            [this] { guarded([this] { MenuItemUsageClick(m_ui->MenuItemUsage); }); });
-    connect(m_ui->LMDButton1, &QToolButton::clicked, this,
-            [this] { guarded([this] { LMDButton1Click(m_ui->LMDButton1); }); });
-    connect(m_ui->MenuItemAbout, &QAction::triggered, this,
-            [this] { guarded([this] { MenuItemAboutClick(m_ui->MenuItemAbout); }); });
-    connect(m_ui->BtnSippeLoeschen, &QPushButton::clicked, this,
-            [this] { guarded([this] { BtnSippeLoeschenClick(m_ui->BtnSippeLoeschen); }); });
-    connect(m_ui->BtnAlleSippenLoeschen, &QPushButton::clicked, this,
-            [this] { guarded([this] { BtnAlleSippenLoeschenClick(m_ui->BtnAlleSippenLoeschen); }); });
-    connect(m_ui->BtnSpeichern, &QPushButton::clicked, this,
-            [this] { guarded([this] { BtnSpeichernClick(m_ui->BtnSpeichern); }); });
-    connect(m_ui->MenuItemSave, &QAction::triggered, this,
-            [this] { guarded([this] { MenuItemSaveClick(m_ui->MenuItemSave); }); });
+    connectHandler(m_ui->BtnEnde, &QPushButton::clicked, this, &TForm1::BtnEndeClick);
+    connectHandler(m_ui->MenuItemEnd, &QAction::triggered, this, &TForm1::MenuItemEndClick);
+    connectHandler(m_ui->MenuItemUsage, &QAction::triggered, this, &TForm1::MenuItemUsageClick);
+    connectHandler(m_ui->LMDButton1, &QToolButton::clicked, this, &TForm1::LMDButton1Click);
+    connectHandler(m_ui->MenuItemAbout, &QAction::triggered, this, &TForm1::MenuItemAboutClick);
+    connectHandler(m_ui->BtnSippeLoeschen, &QPushButton::clicked, this, &TForm1::BtnSippeLoeschenClick);
+    connectHandler(m_ui->BtnAlleSippenLoeschen, &QPushButton::clicked, this, &TForm1::BtnAlleSippenLoeschenClick);
+    connectHandler(m_ui->BtnSpeichern, &QPushButton::clicked, this, &TForm1::BtnSpeichernClick);
+    connectHandler(m_ui->MenuItemSave, &QAction::triggered, this, &TForm1::MenuItemSaveClick);
 
     auto keyPress = [this](QWidget *control, void (TForm1::*handler)(QObject *, QChar &)) {
         new KeyPressFilter(control, [this, handler](QObject *sender, QChar &key) { (this->*handler)(sender, key); });

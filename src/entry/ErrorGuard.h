@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <utility>
 
+#include <QObject>
 #include <QString>
 
 #include "Messages.h"
@@ -32,4 +33,12 @@ void guarded(Handler &&handler)
     } catch (const std::exception &error) {
         showUncaughtError(error);
     }
+}
+
+// Connects a control's signal to an event handler of the form, which gets the
+// control as its sender and runs guarded.
+template<class Sender, class Signal, class Form>
+void connectHandler(Sender *sender, Signal signal, Form *form, void (Form::*handler)(QObject *))
+{
+    QObject::connect(sender, signal, form, [sender, form, handler] { guarded([&] { (form->*handler)(sender); }); });
 }

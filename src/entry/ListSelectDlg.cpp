@@ -12,8 +12,7 @@ TListSelectDlg::TListSelectDlg(QWidget *parent)
 {
     m_ui->setupUi(this);
     setFixedSize(331, 259);
-    connect(m_ui->ListBox1, &QListWidget::itemDoubleClicked, this,
-            [this] { guarded([this] { ListBox1DblClick(m_ui->ListBox1); }); });
+    connectHandler(m_ui->ListBox1, &QListWidget::itemDoubleClicked, this, &TListSelectDlg::ListBox1DblClick);
     new KeyPressFilter(m_ui->ListBox1, [this](QObject *sender, QChar &key) { ListBox1KeyPress(sender, key); });
 }
 
