@@ -16,6 +16,7 @@
 #include "DozadiRad.h"
 #include "KartenPunkte.h"
 #include "MapService.h"
+#include "Wrappers.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ void start(benchmark::State &state, bool eagerBrowser)
         TForm2 picker(app, &form);
         if (eagerBrowser)
             picker.createBrowser();
-        form.setMapPicker(&picker);
+        form.setMapPicker([&picker] { return picker.pickCoordinate(); });
         form.show();
         QCoreApplication::processEvents();
         state.PauseTiming();
@@ -67,6 +68,7 @@ int main(int argc, char **argv)
     MapService::registerSchemes();
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    registerWrappers(ClassMap());
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

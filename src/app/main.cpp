@@ -5,6 +5,7 @@
 #include "MapService.h"
 #include "NembraApplication.h"
 #include "Ping5.h"
+#include "Wrappers.h"
 
 int main(int argc, char *argv[])
 {
@@ -13,13 +14,15 @@ int main(int argc, char *argv[])
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     NembraApplication app(argc, argv);
     PingInitialise();
+    // The classes page script may reach, before any window exists.
+    registerWrappers(ClassMap());
 
     TForm1 form(NembraApplication::appDir());
     TListSelectDlg listSelect(&form);
     TForm2 picker(NembraApplication::appDir(), &form);
     TFormAbout about(&form);
     form.setAboutBox(&about);
-    form.setMapPicker(&picker);
+    form.setMapPicker([&picker] { return picker.pickCoordinate(); });
 
     if (!form.terminateRequested())
         form.show();

@@ -18,6 +18,8 @@ TStringGrid::TStringGrid(QWidget *parent)
     setWordWrap(false);
     // Tab leaves the grid for the next control, as in the rest of the form.
     setTabKeyNavigation(false);
+    // Tells the script bridge's grid wrapper that row 0 is the header.
+    setProperty("fixedRows", FixedRows);
 }
 
 void TStringGrid::setRowCount(int count)

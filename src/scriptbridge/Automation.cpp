@@ -4,7 +4,7 @@
 #include <QLocale>
 #include <QWidget>
 
-#include "ErrorGuard.h"
+#include "NembraError.h"
 
 namespace {
 
@@ -651,14 +651,9 @@ TRectPointWrapper::~TRectPointWrapper()
     delete FObject();
 }
 
-#include "Wrappers.h"
-
 TClassMap &ClassMap()
 {
-    static TClassMap *map = [] {
-        auto *m = new TClassMap;
-        registerWrappers(*m);
-        return m;
-    }();
+    // Filled by the program at start (registerWrappers), before any window.
+    static TClassMap *map = new TClassMap;
     return *map;
 }

@@ -201,7 +201,8 @@ private:
     QList<TAutoRecord> entries_;
 };
 
-// The single class map, filled with the program's wrappers on first use.
+// The single class map: empty until the program registers its wrappers at
+// start (registerWrappers), before any window is made.
 TClassMap &ClassMap();
 
 // A rectangle and a point as objects, for members that return them.

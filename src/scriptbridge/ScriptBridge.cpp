@@ -5,7 +5,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include "ErrorGuard.h"
+#include "NembraError.h"
 
 namespace {
 

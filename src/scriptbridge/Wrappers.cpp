@@ -19,8 +19,7 @@
 #include <QTextEdit>
 #include <QTreeWidget>
 
-#include "ErrorGuard.h"
-#include "TStringGrid.h"
+#include "NembraError.h"
 
 namespace {
 
@@ -36,6 +35,13 @@ T *as(QObject *o, const char *kind)
     if (!t)
         throw NembraError(QStringLiteral("Das Objekt ist kein %1").arg(QString::fromLatin1(kind)));
     return t;
+}
+
+// Rows at the top of a table that show its header, as a string grid counts
+// them (the grid says so in its dynamic property "fixedRows").
+int headerRows(const QObject *table)
+{
+    return table->property("fixedRows").toInt();
 }
 
 QList<QWidget *> childWidgets(const QWidget *w)
@@ -403,7 +409,7 @@ TRectClass *TCustomGridWrapper::GetCellRect(int ACol, int ARow) const
 {
     auto *view = as<QTableView>(FObject(), "Gitter");
     // A string grid counts its header as row 0.
-    const int row = qobject_cast<TStringGrid *>(view) ? ARow - TStringGrid::FixedRows : ARow;
+    const int row = ARow - headerRows(view);
     const QModelIndex index = view->model() ? view->model()->index(row, ACol) : QModelIndex();
     if (!index.isValid())
         outOfRange(ARow);
@@ -413,10 +419,13 @@ TRectClass *TCustomGridWrapper::GetCellRect(int ACol, int ARow) const
 
 QString TStringGridWrapper::GetCells(int ACol, int ARow) const
 {
-    if (auto *grid = qobject_cast<TStringGrid *>(FObject()))
-        return grid->Cells(ACol, ARow);
     auto *table = as<QTableWidget>(FObject(), "Gitter");
-    const QTableWidgetItem *item = table->item(ARow, ACol);
+    const int fixed = headerRows(table);
+    if (ARow < fixed) {
+        const QTableWidgetItem *header = table->horizontalHeaderItem(ACol);
+        return header ? header->text() : QString();
+    }
+    const QTableWidgetItem *item = table->item(ARow - fixed, ACol);
     return item ? item->text() : QString();
 }
 

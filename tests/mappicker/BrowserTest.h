@@ -9,6 +9,7 @@
 #include <QWebEngineView>
 
 #include "MapService.h"
+#include "Wrappers.h"
 
 // Helpers of the tests that run a real browser view (under Xvfb).
 namespace BrowserTest {
@@ -63,3 +64,17 @@ inline bool waitFor(QWebEnginePage *page, const QString &condition, int timeoutM
 }
 
 } // namespace BrowserTest
+
+// The main of a browser test: the schemes before the application object of
+// type App, the tiles offline and the bridge's classes registered after it,
+// as the program starts.
+#define NEMBRA_BROWSER_TEST_MAIN(App, TestClass)                                                                    \
+    int main(int argc, char *argv[])                                                                              \
+    {                                                                                                             \
+        BrowserTest::prepare();                                                                                   \
+        App app(argc, argv);                                                                                      \
+        BrowserTest::offline();                                                                                   \
+        registerWrappers(ClassMap());                                                                             \
+        TestClass test;                                                                                           \
+        return QTest::qExec(&test, argc, argv);                                                                   \
+    }

@@ -333,13 +333,6 @@ void TestMapPage::scriptRunDuringACallRunsBeforeItReturns()
              QStringLiteral("ReferenceError"));
 }
 
-int main(int argc, char *argv[])
-{
-    BrowserTest::prepare();
-    QApplication app(argc, argv);
-    BrowserTest::offline();
-    TestMapPage test;
-    return QTest::qExec(&test, argc, argv);
-}
+NEMBRA_BROWSER_TEST_MAIN(QApplication, TestMapPage)
 
 #include "tst_mappage.moc"

@@ -12,7 +12,7 @@
 #include <QTest>
 
 #include "Automation.h"
-#include "ErrorGuard.h"
+#include "NembraError.h"
 #include "ScriptBridge.h"
 #include "Wrappers.h"
 
@@ -48,6 +48,7 @@ private:
 class TestAutomation : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase();
     void init();
     void callsReachMethodsWithoutRegardToCase();
     void argumentConversionAndErrors_data();
@@ -110,6 +111,12 @@ private:
     static QVariant get(const DispatchRef &d, const QString &name) { return get(d.get(), name); }
     static HRESULT put(const DispatchRef &d, const QString &name, const QVariant &value) { return put(d.get(), name, value); }
 };
+
+void TestAutomation::initTestCase()
+{
+    // As the program does at start.
+    registerWrappers(ClassMap());
+}
 
 void TestAutomation::init()
 {

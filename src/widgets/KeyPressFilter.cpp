@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "ErrorGuard.h"
+#include "KeyCodes.h"
 
 namespace {
 
@@ -14,11 +15,11 @@ QChar characterOf(const QKeyEvent *event)
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        return QChar(13);
+        return KeyCode::Enter;
     case Qt::Key_Escape:
-        return QChar(27);
+        return KeyCode::Escape;
     case Qt::Key_Backspace:
-        return QChar(8);
+        return KeyCode::Backspace;
     default:
         break;
     }

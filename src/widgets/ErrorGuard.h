@@ -1,24 +1,13 @@
 #pragma once
 
 #include <exception>
-#include <stdexcept>
 #include <utility>
 
 #include <QObject>
 #include <QString>
 
 #include "Messages.h"
-
-// An error that ends the current operation; the application's error box shows
-// its German text and the program goes on.
-class NembraError : public std::runtime_error {
-public:
-    explicit NembraError(const QString &message)
-        : std::runtime_error(message.toStdString())
-    {
-    }
-    QString message() const { return QString::fromUtf8(what()); }
-};
+#include "NembraError.h"
 
 // Shows an error that no operation caught in the application's error box.
 void showUncaughtError(const std::exception &error);

@@ -5,7 +5,6 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 
-#include "Messages.h"
 #include "TextFunctions.h"
 
 namespace {
@@ -34,7 +33,28 @@ QString elevationUrl(const QString &Coordinate, const ElevationService &service)
     return url;
 }
 
-QString LookupElevation(const QString &Coordinate, const ElevationService &service)
+ElevationOutcome parseElevationBody(const QByteArray &body)
+{
+    ElevationOutcome outcome;
+    QString text = QString::fromUtf8(body);
+    // The service reports refusals and exhausted limits in the body.
+    if (text.startsWith(QLatin1String("ERR:"))) {
+        outcome.failure = ElevationOutcome::Failure::Service;
+        outcome.message = QStringLiteral("Der Höhendienst meldet: ") + text.trimmed();
+        return outcome;
+    }
+    // The altitude ends with a line end; nothing else is cut.
+    if (text.endsWith(QLatin1String("\r\n")))
+        text.chop(2);
+    else if (text.endsWith(u'\n') || text.endsWith(u'\r'))
+        text.chop(1);
+    // The service's mark for a point without data (sea, gaps).
+    if (text.trimmed() != QLatin1String("-32768"))
+        outcome.altitude = text;
+    return outcome;
+}
+
+ElevationOutcome LookupElevation(const QString &Coordinate, const ElevationService &service)
 {
     QNetworkAccessManager client;
     QNetworkRequest request(QUrl(elevationUrl(Coordinate, service), QUrl::TolerantMode));
@@ -49,26 +69,15 @@ QString LookupElevation(const QString &Coordinate, const ElevationService &servi
     const QNetworkReply::NetworkError error = reply->error();
     const QByteArray body = error == QNetworkReply::NoError ? reply->readAll() : QByteArray();
     reply->deleteLater();
-    if (error != QNetworkReply::NoError) {
-        messages().show(Messages::Kind::Warning,
-                        isSocketLevel(error)
-                            ? QStringLiteral("Verbindung zum Datenserver unterbrochen\n\roder keine Internetverbindung")
-                            : QStringLiteral("Unbekannter Fehler"));
-        return QString();
+    if (error == QNetworkReply::NoError)
+        return parseElevationBody(body);
+    ElevationOutcome outcome;
+    if (isSocketLevel(error)) {
+        outcome.failure = ElevationOutcome::Failure::Connection;
+        outcome.message = QStringLiteral("Verbindung zum Datenserver unterbrochen\n\roder keine Internetverbindung");
+    } else {
+        outcome.failure = ElevationOutcome::Failure::Unknown;
+        outcome.message = QStringLiteral("Unbekannter Fehler");
     }
-    QString text = QString::fromUtf8(body);
-    // The service reports refusals and exhausted limits in the body.
-    if (text.startsWith(QLatin1String("ERR:"))) {
-        messages().show(Messages::Kind::Warning, QStringLiteral("Der Höhendienst meldet: ") + text.trimmed());
-        return QString();
-    }
-    // The altitude ends with a line end; nothing else is cut.
-    if (text.endsWith(QLatin1String("\r\n")))
-        text.chop(2);
-    else if (text.endsWith(u'\n') || text.endsWith(u'\r'))
-        text.chop(1);
-    // The service's mark for a point without data (sea, gaps).
-    if (text.trimmed() == QLatin1String("-32768"))
-        return QString();
-    return text;
+    return outcome;
 }
