@@ -27,8 +27,8 @@ MapLocation readStartLocation(const QString &appDir)
 bool writeStartLocation(const QString &appDir, const MapLocation &location, QString *error)
 {
     const ProfileFile profile(settingsPath(appDir));
-    return profile.writeString("Map", "StartingLocationLat", location.lat, error)
-        && profile.writeString("Map", "StartingLocationLong", location.lng, error);
+    return profile.writeStrings("Map", {{"StartingLocationLat", location.lat}, {"StartingLocationLong", location.lng}},
+                                error);
 }
 
 } // namespace AppSettings

@@ -121,6 +121,35 @@ QByteArray encodeFile(const QString &text)
     return encodeText(text, TextEncoding::Windows1252);
 }
 
+PreparedFile prepareFile(const ObservationRecord &record)
+{
+    PreparedFile prepared;
+    const QString code = systemCode(record.systemText);
+    if (code.isEmpty() || code.size() > 4) {
+        prepared.outcome = PreparedFile::Outcome::NoSystemCode;
+        prepared.message =
+            QStringLiteral("Raumreferenzsystem konnte nicht extrahiert werden\n\rSpeichern wird abgebrochen");
+        return prepared;
+    }
+    bool gridCodeTooLong = false;
+    const QString grid = gridField(record.gridReference, record.gridSystemText, &gridCodeTooLong);
+    if (gridCodeTooLong)
+        prepared.warnings.append(
+            QStringLiteral("Rastersystem konnte nicht extrahiert werden\n\rSpeichere leere Angabe"));
+
+    // A character the file cannot hold would be lost on the way: the user
+    // changes it before anything is written.
+    if (const auto lost = findUnrepresentable(record, code, grid)) {
+        prepared.outcome = PreparedFile::Outcome::Unrepresentable;
+        prepared.message = QStringLiteral("Das Zeichen \"%1\" im Feld \"%2\" kann in der Datei nicht gespeichert "
+                                          "werden.\n\rSpeichern wird abgebrochen")
+                               .arg(lost->character, lost->field);
+        return prepared;
+    }
+    prepared.bytes = encodeFile(fileText(record, code, grid));
+    return prepared;
+}
+
 QString proposeFileName(const QString &joinedObservers, const QString &date, const QString &dataDir)
 {
     QString name = ExtractWordN(1, joinedObservers, CharSet{u';'}) + u'-' + date;

@@ -64,6 +64,21 @@ std::optional<Unrepresentable> findUnrepresentable(const ObservationRecord &reco
 // The file's bytes: Windows-1252, no byte-order mark.
 QByteArray encodeFile(const QString &text);
 
+// The file of a record as far as it can be made before the save dialog: its
+// bytes, or why it cannot be saved. Warnings are shown before going on.
+struct PreparedFile {
+    enum class Outcome {
+        Ready,
+        NoSystemCode,     // the save stops; reported as not saved
+        Unrepresentable,  // the save stops; the user changes the character
+    };
+    Outcome outcome = Outcome::Ready;
+    QStringList warnings;
+    QString message;      // why the save stops
+    QByteArray bytes;
+};
+PreparedFile prepareFile(const ObservationRecord &record);
+
 // The file name proposed in the data folder (with trailing separator): first
 // observer, "-", date, characters replaced, "_" and the first free sequence
 // number, without folder and extension.

@@ -3,15 +3,12 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QDir>
 #include <QHeaderView>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPointer>
 #include <QTimer>
 #include <QToolButton>
@@ -19,14 +16,17 @@
 #include "About.h"
 #include "AppSettings.h"
 #include "AppVersion.h"
+#include "AtomicFile.h"
 #include "ErrorGuard.h"
 #include "FormFont.h"
+#include "KeyCodes.h"
 #include "KeyPressFilter.h"
 #include "ListSelectDlg.h"
 #include "CoordinateValidation.h"
 #include "DateValidation.h"
 #include "TextFunctions.h"
 #include "PickedCoordinate.h"
+#include "RecordCheck.h"
 #include "Messages.h"
 #include "TextFile.h"
 #include "ui_DozadiRad.h"
@@ -45,56 +45,8 @@ void setBaseColour(QWidget *widget, const QColor &colour)
 // The four sample-type images, in image-list order.
 QIcon sampleTypeImage(int index)
 {
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    static const QColor colours[] = {QColor(34, 139, 34), QColor(30, 100, 200), QColor(200, 120, 20), QColor(160, 30, 30)};
-    p.setPen(QPen(colours[index].darker(150), 1));
-    p.setBrush(colours[index]);
-    switch (index) {
-    case 0: // survey of an area: a leaf
-        p.drawEllipse(QRectF(3, 2, 10, 12));
-        p.drawLine(QPointF(8, 3), QPointF(8, 15));
-        break;
-    case 1: // single note: a page
-        p.setBrush(Qt::white);
-        p.drawRect(QRectF(3.5, 1.5, 9, 13));
-        p.drawLine(QPointF(5, 5), QPointF(11, 5));
-        p.drawLine(QPointF(5, 8), QPointF(11, 8));
-        p.drawLine(QPointF(5, 11), QPointF(9, 11));
-        break;
-    case 2: // short note: a pencil
-        p.drawRect(QRectF(2, 6, 10, 4));
-        p.drawPolygon(QPolygonF({QPointF(12, 6), QPointF(15, 8), QPointF(12, 10)}));
-        break;
-    default: // point data: a dot in a ring
-        p.setBrush(Qt::NoBrush);
-        p.drawEllipse(QRectF(2, 2, 12, 12));
-        p.setBrush(colours[index]);
-        p.drawEllipse(QRectF(6, 6, 4, 4));
-        break;
-    }
-    return QIcon(pixmap);
-}
-
-QIcon mapPickerIcon()
-{
-    QPixmap pixmap(20, 20);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(120, 20, 20), 1));
-    p.setBrush(QColor(220, 40, 40));
-    QPainterPath pin;
-    pin.moveTo(10, 19);
-    pin.cubicTo(4, 12, 3, 9, 3, 7);
-    pin.arcTo(QRectF(3, 0, 14, 14), 180, -180);
-    pin.cubicTo(17, 9, 16, 12, 10, 19);
-    p.drawPath(pin);
-    p.setBrush(Qt::white);
-    p.drawEllipse(QRectF(7, 4, 6, 6));
-    return QIcon(pixmap);
+    static const char *const files[] = {"sample-area", "sample-single", "sample-short", "sample-point"};
+    return QIcon(QStringLiteral(":/entry/icons/%1.svg").arg(QLatin1String(files[index])));
 }
 
 } // namespace
@@ -116,6 +68,7 @@ TForm1::~TForm1()
 
 void TForm1::setupControls()
 {
+    Q_INIT_RESOURCE(icons);
     applyFormFont(this, 8);
     // The client area below the menu is 652 × 528 pixels.
     setFixedSize(652, 528 + menuBar()->sizeHint().height());
@@ -133,7 +86,7 @@ void TForm1::setupControls()
         m_ui->LMDImageComboBox1->addItem(sampleTypeImage(image), stored.section(u'|', 0, 0), stored);
     }
     m_ui->LMDImageComboBox1->setCurrentIndex(-1);
-    m_ui->LMDButton1->setIcon(mapPickerIcon());
+    m_ui->LMDButton1->setIcon(QIcon(QStringLiteral(":/entry/icons/map-pin.svg")));
     // Editable combo boxes show the start of their text, like the other fields.
     for (QComboBox *combo : {m_ui->ComboBox1, m_ui->ComboBox2})
         combo->lineEdit()->setCursorPosition(0);
@@ -226,8 +179,6 @@ bool TForm1::ReadIniUSR() const
 
 namespace {
 
-constexpr QChar Backspace(8), Enter(13), Escape(27);
-
 bool isDigit(QChar c)
 {
     return c >= u'0' && c <= u'9';
@@ -310,17 +261,17 @@ bool TForm1::IsHoeheOK(const QString &cHoehenstr)
 
 void TForm1::Edit2KeyPress(QObject *, QChar &Key)
 {
-    if (Key == Enter) {
+    if (Key == KeyCode::Enter) {
         Key = QChar();
         focusNextControl(m_ui->Edit2);
-    } else if (!isDigit(Key) && Key != Backspace) {
+    } else if (!isDigit(Key) && Key != KeyCode::Backspace) {
         Key = QChar();
     }
 }
 
 void TForm1::Edit3KeyPress(QObject *, QChar &Key)
 {
-    if (Key == Enter) {
+    if (Key == KeyCode::Enter) {
         Key = QChar();
         focusNextControl(m_ui->Edit3);
     }
@@ -332,9 +283,9 @@ bool TForm1::fieldKey(QLineEdit *edit, QChar &Key, const char16_t *allowed, cons
         Key = QChar();
         return false;
     }
-    if (Key == Escape) {
+    if (Key == KeyCode::Escape) {
         edit->clear();
-    } else if (Key == Enter && (!enterAccepted || enterAccepted())) {
+    } else if (Key == KeyCode::Enter && (!enterAccepted || enterAccepted())) {
         Key = QChar();
         focusNextControl(edit);
     }
@@ -462,56 +413,37 @@ void TForm1::PingCallback(TAsyncPingResult Result)
         messages().show(Messages::Kind::Warning, QString::fromUtf8(NoConnection));
 }
 
-bool TForm1::incomplete(const QString &message, QWidget *focus)
+QWidget *TForm1::fieldWidget(RecordField field) const
 {
-    messages().show(Messages::Kind::InputCheck, message);
-    focus->setFocus(Qt::OtherFocusReason);
-    return false;
+    switch (field) {
+    case RecordField::TaxonInput:
+        return m_ui->Edit1;
+    case RecordField::Locality:
+        return m_ui->Edit3;
+    case RecordField::Date:
+        return m_ui->Edit4;
+    case RecordField::SpatialReference:
+        return m_ui->Edit5;
+    case RecordField::ReferenceSystem:
+        return m_ui->ComboBox1;
+    case RecordField::Radius:
+        return m_ui->Edit2;
+    case RecordField::Observers:
+        return m_ui->CheckListBox1;
+    }
+    return m_ui->Edit1;
 }
 
 bool TForm1::DatenVollstaendig()
 {
-    if (m_ui->ArtenStrGr1->RowCount() <= 2)
-        return incomplete(QStringLiteral("Ohne Arten macht das Ganze keinen Sinn!"), m_ui->Edit1);
-    if (m_ui->Edit3->text().isEmpty())
-        return incomplete(QStringLiteral("Sie müssen einen Fundort eingeben"), m_ui->Edit3);
-    if (m_ui->Edit4->text().isEmpty())
-        return incomplete(QStringLiteral("Sie müssen ein Datum eingeben"), m_ui->Edit4);
-
-    const bool hasReference = !m_ui->Edit5->text().isEmpty();
-    const bool hasSystem = !m_ui->ComboBox1->currentText().isEmpty();
-    if (!hasReference && !hasSystem)
-        return incomplete(QStringLiteral("Sie müssen einen Raumbezug und ein passendes Raumbezugssystem eingeben"),
-                          m_ui->Edit5);
-    if (hasReference && !hasSystem)
-        return incomplete(QStringLiteral("Sie müssen ein Raumbezugssystem auswählen"), m_ui->ComboBox1);
-    if (!hasReference && hasSystem)
-        return incomplete(QStringLiteral("Sie müssen einen Raumbezug eingeben"), m_ui->Edit5);
-    if (!IsSpRefOK()) {
-        m_ui->Edit5->setFocus(Qt::OtherFocusReason);
-        return false;
-    }
-
-    const QString radius = m_ui->Edit2->text();
-    if (ReadIniUSR() && radius.isEmpty())
-        return incomplete(QStringLiteral("Sie müssen einen Unschärferadius eingeben"), m_ui->Edit2);
-    if (!radius.isEmpty()) {
-        int value = 0;
-        if (!toInt32(radius, &value))
-            throw NembraError(QStringLiteral("''%1'' ist kein gültiger Integer-Wert").arg(radius));
-        if (value == 0)
-            return incomplete(QStringLiteral("Ein Unschärferadius von 0 ist nicht möglich"), m_ui->Edit2);
-    }
-
-    bool anyObserver = false;
-    for (int i = 0; i < m_ui->CheckListBox1->count() && !anyObserver; ++i)
-        anyObserver = m_ui->CheckListBox1->item(i)->checkState() == Qt::Checked;
-    if (!anyObserver) {
-        if (m_ui->CheckListBox1->count() > 0)
-            m_ui->CheckListBox1->setCurrentRow(0);
-        return incomplete(QStringLiteral("Sie müssen mindestens einen Kartierer auswählen"), m_ui->CheckListBox1);
-    }
-    return true;
+    const std::optional<RecordFault> fault = checkCompleteness(currentRecord(), ReadIniUSR());
+    if (!fault)
+        return true;
+    if (fault->field == RecordField::Observers && m_ui->CheckListBox1->count() > 0)
+        m_ui->CheckListBox1->setCurrentRow(0);
+    report(fault->verdict, fault->invalidEntry ? Messages::Kind::Error : Messages::Kind::InputCheck);
+    fieldWidget(fault->field)->setFocus(Qt::OtherFocusReason);
+    return false;
 }
 
 void TForm1::BtnSpeichernClick(QObject *)
@@ -529,7 +461,7 @@ void TForm1::Edit1KeyPress(QObject *, QChar &Key)
 {
     const QString line = m_ui->Edit1->text();
     TaxonInput input = parseTaxonInput(line);
-    if (Key != QChar(13))
+    if (Key != KeyCode::Enter)
         input.name.clear();
 
     const QStringList matches = FindTaxa(input.name);
@@ -544,7 +476,7 @@ void TForm1::Edit1KeyPress(QObject *, QChar &Key)
     } else if (matches.size() == 1) {
         chosen = matches.constFirst();
     } else {
-        if (Key == QChar(27))
+        if (Key == KeyCode::Escape)
             m_ui->Edit1->clear();
         return;
     }
@@ -620,40 +552,26 @@ ObservationRecord TForm1::currentRecord() const
 bool TForm1::DatenSpeichern()
 {
     const ObservationRecord record = currentRecord();
-    const QString joinedObservers = record.observers.join(QStringLiteral("; "));
-
-    const QString systemCode = CsvExport::systemCode(record.systemText);
-    if (systemCode.isEmpty() || systemCode.size() > 4) {
-        messages().show(Messages::Kind::Warning,
-                        QStringLiteral("Raumreferenzsystem konnte nicht extrahiert werden\n\rSpeichern wird abgebrochen"));
+    const CsvExport::PreparedFile prepared = CsvExport::prepareFile(record);
+    if (prepared.outcome == CsvExport::PreparedFile::Outcome::NoSystemCode) {
+        messages().show(Messages::Kind::Warning, prepared.message);
         return false;
     }
-    bool gridCodeTooLong = false;
-    const QString gridField = CsvExport::gridField(record.gridReference, record.gridSystemText, &gridCodeTooLong);
-    if (gridCodeTooLong)
-        messages().show(Messages::Kind::Warning,
-                        QStringLiteral("Rastersystem konnte nicht extrahiert werden\n\rSpeichere leere Angabe"));
-
-    // A character the file cannot hold would be lost on the way: the user
-    // changes it before anything is written.
-    if (const auto lost = CsvExport::findUnrepresentable(record, systemCode, gridField)) {
-        messages().show(Messages::Kind::Warning,
-                        QStringLiteral("Das Zeichen \"%1\" im Feld \"%2\" kann in der Datei nicht gespeichert werden."
-                                       "\n\rSpeichern wird abgebrochen")
-                            .arg(lost->character, lost->field));
+    for (const QString &warning : prepared.warnings)
+        messages().show(Messages::Kind::Warning, warning);
+    if (prepared.outcome == CsvExport::PreparedFile::Outcome::Unrepresentable) {
+        messages().show(Messages::Kind::Warning, prepared.message);
         return true;
     }
-    const QByteArray bytes = CsvExport::encodeFile(CsvExport::fileText(record, systemCode, gridField));
 
     const QString folder = dataDir();
-    const QString proposal = CsvExport::proposeFileName(joinedObservers, record.date, folder);
     Messages::SaveDialog dialog;
     dialog.title = QStringLiteral("Daten speichern");
     dialog.directory = QFileInfo(folder).isDir() ? folder : QString();
     dialog.filterName = QStringLiteral("Komma getrennter Text");
     dialog.filterPattern = QStringLiteral("*.csv");
     dialog.defaultSuffix = QStringLiteral("csv");
-    dialog.fileName = proposal;
+    dialog.fileName = CsvExport::proposeFileName(record.observers.join(QStringLiteral("; ")), record.date, folder);
     QString path = messages().getSaveFileName(dialog);
     if (path.isEmpty()) {
         messages().show(Messages::Kind::Information, QStringLiteral("Speichern abgebrochen"));
@@ -663,11 +581,8 @@ bool TForm1::DatenSpeichern()
         path += QStringLiteral(".csv");
     path = QFileInfo(path).absoluteFilePath();
 
-    // Written beside the target and then put in its place: a failure leaves
-    // an existing file as it was.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw NembraError(QStringLiteral("Datei \"%1\" kann nicht erstellt werden. %2").arg(path, file.errorString()));
+    if (const auto failure = writeFileAtomically(path, prepared.bytes))
+        throw NembraError(QStringLiteral("Datei \"%1\" kann nicht erstellt werden. %2").arg(path, *failure));
     messages().show(Messages::Kind::Information, QStringLiteral("Datei gespeichert: ") + path);
     return true;
 }
@@ -710,10 +625,10 @@ void TForm1::LMDButton1Click(QObject *)
         m_ui->Edit5->setFocus(Qt::OtherFocusReason);
         return;
     }
-    if (mapPicker_ && mapPicker_->exec() == QDialog::Accepted) {
-        const auto *picked = mapPicker_->findChild<QLineEdit *>(QStringLiteral("Edit1"));
-        if (picked && !picked->text().isEmpty()) {
-            m_ui->Edit5->setText(pickedCoordinateToLtln(picked->text()));
+    if (mapPicker_) {
+        const std::optional<QString> picked = mapPicker_();
+        if (picked && !picked->isEmpty()) {
+            m_ui->Edit5->setText(pickedCoordinateToLtln(*picked));
             m_ui->ComboBox1->setCurrentIndex(0);
         }
     }

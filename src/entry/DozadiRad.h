@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 
 #include <QDate>
 #include <QMainWindow>
@@ -9,6 +10,7 @@
 #include "CsvExport.h"
 #include "Ping5.h"
 #include "Messages.h"
+#include "RecordCheck.h"
 #include "TaxonLookup.h"
 #include "Verdict.h"
 
@@ -17,7 +19,6 @@ class TForm1;
 }
 class QCloseEvent;
 class QObject;
-class QDialog;
 class QLineEdit;
 class TFormAbout;
 class TStringGrid;
@@ -42,8 +43,10 @@ public:
     bool terminateRequested() const { return terminateRequested_; }
 
     void setAboutBox(TFormAbout *about) { aboutBox_ = about; }
-    // The map picker the map button opens (a dialog with the line edit "Edit1").
-    void setMapPicker(QDialog *picker) { mapPicker_ = picker; }
+    // Opens the map picker: the coordinate text ("lat, lng") taken over, or
+    // nothing when the user left without taking one.
+    using MapPicker = std::function<std::optional<QString>()>;
+    void setMapPicker(MapPicker picker) { mapPicker_ = std::move(picker); }
 
     bool ReadIniUSR() const;
 
@@ -124,7 +127,7 @@ private:
     // Leaving a system combo by Tab or Enter checks its reference field.
     static void comboKeyDown(int &Key, Qt::KeyboardModifiers Shift, QLineEdit *reference,
                              const std::function<bool()> &check, const std::function<void()> &moveOn);
-    bool incomplete(const QString &message, QWidget *focus);
+    QWidget *fieldWidget(RecordField field) const;
     void addTaxon(const QString &taxon, const TaxonInput &input);
     void requestTerminate();
 
@@ -136,7 +139,7 @@ private:
     int RefID_ = 0;
     bool terminateRequested_ = false;
     TFormAbout *aboutBox_ = nullptr;
-    QDialog *mapPicker_ = nullptr;
+    MapPicker mapPicker_;
     QString pingHost_ = QString::fromLatin1(DefaultPingHost);
     std::function<QDate()> today_ = [] { return QDate::currentDate(); };
 };

@@ -3,6 +3,7 @@
 #include <QListWidget>
 
 #include "ErrorGuard.h"
+#include "KeyCodes.h"
 #include "KeyPressFilter.h"
 #include "ui_ListSelectDlg.h"
 
@@ -39,10 +40,10 @@ void TListSelectDlg::ListBox1DblClick(QObject *)
 
 void TListSelectDlg::ListBox1KeyPress(QObject *, QChar &Key)
 {
-    if (Key == QChar(13)) {
+    if (Key == KeyCode::Enter) {
         Key = QChar();
         accept();
-    } else if (Key == QChar(27)) {
+    } else if (Key == KeyCode::Escape) {
         Key = QChar();
         reject();
     }

@@ -4,13 +4,13 @@
 #include <utility>
 
 #include <QFile>
-#include <QSaveFile>
 
 // Text is converted by Qt before SimpleIni sees it, as UTF-8.
 #define SI_NO_CONVERSION
 #define SI_IMPLEMENTATION
 #include <SimpleIni.h>
 
+#include "AtomicFile.h"
 #include "TextFile.h"
 
 namespace {
@@ -63,16 +63,24 @@ QString ProfileFile::readString(const QString &section, const QString &key, cons
 bool ProfileFile::writeString(const QString &section, const QString &key, const QString &value,
                               QString *error) const
 {
+    return writeStrings(section, {{key, value}}, error);
+}
+
+bool ProfileFile::writeStrings(const QString &section, const QList<std::pair<QString, QString>> &entries,
+                               QString *error) const
+{
     LoadedIni loaded;
     load(path_, loaded);
     loaded.ini.SetSpaces(false);
     const QByteArray sectionUtf8 = section.toUtf8();
-    const QByteArray keyUtf8 = key.toUtf8();
-    const QByteArray valueUtf8 = value.toUtf8();
-    if (loaded.ini.SetValue(sectionUtf8.constData(), keyUtf8.constData(), valueUtf8.constData()) < 0) {
-        if (error)
-            *error = QStringLiteral("Ungültiger Eintrag");
-        return false;
+    for (const auto &[key, value] : entries) {
+        const QByteArray keyUtf8 = key.toUtf8();
+        const QByteArray valueUtf8 = value.toUtf8();
+        if (loaded.ini.SetValue(sectionUtf8.constData(), keyUtf8.constData(), valueUtf8.constData()) < 0) {
+            if (error)
+                *error = QStringLiteral("Ungültiger Eintrag");
+            return false;
+        }
     }
     std::string saved;
     loaded.ini.Save(saved, /*a_bAddSignature=*/false);
@@ -85,10 +93,9 @@ bool ProfileFile::writeString(const QString &section, const QString &key, const 
     if (lossy)
         bytes = encodeText(text, TextEncoding::Utf8Bom);
 
-    QSaveFile file(path_);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    if (const auto failure = writeFileAtomically(path_, bytes)) {
         if (error)
-            *error = file.errorString();
+            *error = *failure;
         return false;
     }
     return true;

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <utility>
+
+#include <QList>
 #include <QString>
 
 // One INI file read and written one key per access, like the Windows
@@ -22,6 +25,9 @@ public:
     // are kept. False with *error set when the file cannot be written.
     bool writeString(const QString &section, const QString &key, const QString &value,
                      QString *error = nullptr) const;
+    // Several keys of one section in one replacement of the file.
+    bool writeStrings(const QString &section, const QList<std::pair<QString, QString>> &entries,
+                      QString *error = nullptr) const;
 
 private:
     QString path_;

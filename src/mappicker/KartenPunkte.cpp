@@ -53,6 +53,13 @@ QLineEdit *TForm2::EditHoehe() const
     return m_ui->EditHoehe;
 }
 
+std::optional<QString> TForm2::pickCoordinate()
+{
+    if (exec() != QDialog::Accepted)
+        return std::nullopt;
+    return m_ui->Edit1->text();
+}
+
 void TForm2::FormCreate()
 {
     // The map container and its browser come with the first show.
@@ -197,7 +204,10 @@ QString TForm2::lookupElevation(const QString &Coordinate)
     ElevationService service = elevation_;
     if (service.user.isEmpty())
         service.user = ProfileFile(AppSettings::settingsPath(appDir_)).readString("Map", "GeoNamesUser", QString());
-    return LookupElevation(Coordinate, service);
+    const ElevationOutcome outcome = LookupElevation(Coordinate, service);
+    if (outcome.failure != ElevationOutcome::Failure::None)
+        messages().show(Messages::Kind::Warning, outcome.message);
+    return outcome.altitude;
 }
 
 void TExtJavaScript::NewCoordinate(const QString &sLat, const QString &sLong)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include <QDialog>
 
@@ -35,6 +36,10 @@ public:
     QLineEdit *EditHoehe() const;
 
     ElevationService &elevationService() { return elevation_; }
+
+    // Shows the picker modally: the coordinate text of "Edit1" when the user
+    // took it over with "Zurück", else nothing.
+    std::optional<QString> pickCoordinate();
 
     void ClearMarkers();
     void SetMarker(const QString &sLat, const QString &sLong);

@@ -3,6 +3,7 @@
 #include "AppFolder.h"
 #include "DozadiRad.h"
 #include "NembraApplication.h"
+#include "WidgetTest.h"
 #include "Ping5.h"
 #include "RecordingMessages.h"
 
@@ -60,33 +61,26 @@ private slots:
     void otherModesDoNothing();
 
 private:
-    std::unique_ptr<AppFolder> app_;
-    std::unique_ptr<RecordingMessages> msgs_;
-    std::unique_ptr<TForm1> form_;
+    FormFixture fx_;
 };
 
 void TestConnectivity::init()
 {
-    app_ = std::make_unique<AppFolder>();
-    app_->writeDefaultLists();
-    msgs_ = std::make_unique<RecordingMessages>();
-    form_ = std::make_unique<TForm1>(app_->path());
+    fx_.make({"Abies alba"}, {"Müller, Hans"});
     PingInitialise();
 }
 
 void TestConnectivity::cleanup()
 {
     QTRY_COMPARE(TPingThread::running(), 0);
-    form_.reset();
-    msgs_.reset();
-    app_.reset();
+    fx_.reset();
 }
 
 void TestConnectivity::syncReachable()
 {
-    QVERIFY(form_->PingHostname("127.0.0.1", "SyncPing"));
-    QVERIFY(msgs_->shown.isEmpty());
-    QCOMPARE(form_->RefID(), 1);
+    QVERIFY(fx_.form->PingHostname("127.0.0.1", "SyncPing"));
+    QVERIFY(fx_.msgs->shown.isEmpty());
+    QCOMPARE(fx_.form->RefID(), 1);
 }
 
 void TestConnectivity::syncUnreachable_data()
@@ -103,10 +97,10 @@ void TestConnectivity::syncUnreachable()
     QFETCH(QString, host);
     QFETCH(bool, icmp);
     PingInitialise(icmp ? std::make_unique<FakeService>(false) : nullptr);
-    QVERIFY(!form_->PingHostname(host, "SyncPing"));
-    QCOMPARE(msgs_->texts(), QStringList{Warning});
-    QCOMPARE(msgs_->shown[0].kind, Messages::Kind::Warning);
-    QCOMPARE(msgs_->shown[0].caption, QStringLiteral("Warnung"));
+    QVERIFY(!fx_.form->PingHostname(host, "SyncPing"));
+    QCOMPARE(fx_.msgs->texts(), QStringList{Warning});
+    QCOMPARE(fx_.msgs->shown[0].kind, Messages::Kind::Warning);
+    QCOMPARE(fx_.msgs->shown[0].caption, QStringLiteral("Warnung"));
 }
 
 void TestConnectivity::asyncProbesCountRefID_data()
@@ -120,32 +114,32 @@ void TestConnectivity::asyncProbesCountRefID()
 {
     QFETCH(bool, answers);
     PingInitialise(std::make_unique<FakeService>(answers));
-    QCOMPARE(form_->RefID(), 1);
-    QVERIFY(form_->PingHostname("127.0.0.1", "AsyncPing"));
-    QCOMPARE(form_->RefID(), 2);
-    QVERIFY(form_->PingHostname("127.0.0.1", "AsyncPing"));
-    QCOMPARE(form_->RefID(), 3);
+    QCOMPARE(fx_.form->RefID(), 1);
+    QVERIFY(fx_.form->PingHostname("127.0.0.1", "AsyncPing"));
+    QCOMPARE(fx_.form->RefID(), 2);
+    QVERIFY(fx_.form->PingHostname("127.0.0.1", "AsyncPing"));
+    QCOMPARE(fx_.form->RefID(), 3);
     // Nothing is shown before the callbacks arrive on the GUI thread.
-    QVERIFY(msgs_->shown.isEmpty());
+    QVERIFY(fx_.msgs->shown.isEmpty());
     QTRY_COMPARE(TPingThread::running(), 0);
     QTest::qWait(20);
-    QCOMPARE(msgs_->texts(), (answers ? QStringList() : QStringList{Warning, Warning}));
+    QCOMPARE(fx_.msgs->texts(), (answers ? QStringList() : QStringList{Warning, Warning}));
 
     // The real service against 127.0.0.1 answers.
-    msgs_->shown.clear();
+    fx_.msgs->shown.clear();
     PingInitialise();
-    QVERIFY(form_->PingHostname("127.0.0.1", "AsyncPing"));
+    QVERIFY(fx_.form->PingHostname("127.0.0.1", "AsyncPing"));
     QTRY_COMPARE(TPingThread::running(), 0);
     QTest::qWait(20);
-    QVERIFY(msgs_->shown.isEmpty());
+    QVERIFY(fx_.msgs->shown.isEmpty());
 }
 
 void TestConnectivity::asyncWithoutIcmpWarnsAtOnce()
 {
     PingInitialise(nullptr);
-    QVERIFY(form_->PingHostname("127.0.0.1", "AsyncPing"));
-    QCOMPARE(msgs_->texts(), QStringList{Warning});
-    QCOMPARE(form_->RefID(), 1);
+    QVERIFY(fx_.form->PingHostname("127.0.0.1", "AsyncPing"));
+    QCOMPARE(fx_.msgs->texts(), QStringList{Warning});
+    QCOMPARE(fx_.form->RefID(), 1);
     QCOMPARE(TPingThread::running(), 0);
 }
 
@@ -161,16 +155,11 @@ void TestConnectivity::otherModesDoNothing()
 {
     QFETCH(QString, mode);
     PingInitialise(nullptr);
-    QVERIFY(form_->PingHostname("kein-host.invalid", mode));
-    QVERIFY(msgs_->shown.isEmpty());
-    QCOMPARE(form_->RefID(), 1);
+    QVERIFY(fx_.form->PingHostname("kein-host.invalid", mode));
+    QVERIFY(fx_.msgs->shown.isEmpty());
+    QCOMPARE(fx_.form->RefID(), 1);
 }
 
-int main(int argc, char *argv[])
-{
-    NembraApplication app(argc, argv);
-    TestConnectivity test;
-    return QTest::qExec(&test, argc, argv);
-}
+NEMBRA_WIDGET_TEST_MAIN(TestConnectivity)
 
 #include "tst_connectivity.moc"

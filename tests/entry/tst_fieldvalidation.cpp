@@ -11,6 +11,7 @@
 #include "AppFolder.h"
 #include "DozadiRad.h"
 #include "NembraApplication.h"
+#include "WidgetTest.h"
 #include "RecordingMessages.h"
 #include "TStringGrid.h"
 
@@ -48,7 +49,7 @@ private:
     template<class T = QWidget>
     T *control(const char *name) const
     {
-        T *w = form_->findChild<T *>(QString::fromLatin1(name));
+        T *w = fx_.form->findChild<T *>(QString::fromLatin1(name));
         if (!w)
             qFatal("no control %s", name);
         return w;
@@ -85,30 +86,19 @@ private:
         press(Qt::Key_Return);
     }
 
-    std::unique_ptr<AppFolder> app_;
-    std::unique_ptr<RecordingMessages> msgs_;
-    std::unique_ptr<TForm1> form_;
+    FormFixture fx_;
 };
 
 void TestFieldValidation::init()
 {
-    app_ = std::make_unique<AppFolder>();
-    app_->writeTaxa({"Abies alba"});
-    app_->writeObservers({"Müller, Hans", "Schäfer, Jürgen"});
-    QDir().mkpath(app_->path() + "Data");
-    msgs_ = std::make_unique<RecordingMessages>();
-    form_ = std::make_unique<TForm1>(app_->path());
-    form_->setTodayProvider([] { return QDate(2011, 3, 15); });
-    form_->show();
-    QApplication::setActiveWindow(form_.get());
-    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    fx_.make({"Abies alba"}, {"Müller, Hans", "Schäfer, Jürgen"});
+    fx_.fixToday(QDate(2011, 3, 15));
+    QVERIFY(showActive(*fx_.form));
 }
 
 void TestFieldValidation::cleanup()
 {
-    form_.reset();
-    msgs_.reset();
-    app_.reset();
+    fx_.reset();
 }
 
 void TestFieldValidation::filtersSwallowAndPass_data()
@@ -135,7 +125,7 @@ void TestFieldValidation::filtersSwallowAndPass()
     QCOMPARE(edit(qPrintable(field))->text(), text);
     press(Qt::Key_Backspace);
     QCOMPARE(edit(qPrintable(field))->text(), text.chopped(1));
-    QVERIFY(msgs_->shown.isEmpty());
+    QVERIFY(fx_.msgs->shown.isEmpty());
 }
 
 void TestFieldValidation::escapeEmpties_data()
@@ -185,7 +175,7 @@ void TestFieldValidation::enterMovesOn()
     focusAndType(qPrintable(field), typed);
     press(Qt::Key_Return);
     QTRY_COMPARE(focused(), next);
-    QVERIFY(msgs_->shown.isEmpty());
+    QVERIFY(fx_.msgs->shown.isEmpty());
 }
 
 void TestFieldValidation::dateNormalisedOnEnter()
@@ -200,40 +190,40 @@ void TestFieldValidation::dateNormalisedOnEnter()
     press(Qt::Key_Tab);
     QTRY_COMPARE(focused(), QStringLiteral("Edit5"));
     QCOMPARE(edit("Edit4")->text(), QStringLiteral("01.05.2010-03.05.2010"));
-    QVERIFY(msgs_->shown.isEmpty());
+    QVERIFY(fx_.msgs->shown.isEmpty());
 }
 
 void TestFieldValidation::invalidDateKeepsTheFocus()
 {
     focusAndType("Edit4", "16.3.2011");
     press(Qt::Key_Return);
-    QCOMPARE(msgs_->texts(), QStringList{"Datumsangabe nicht korrekt: \n\rSie haben in der Zukunft kartiert!"});
-    QCOMPARE(msgs_->shown[0].kind, Kind::Warning);
-    QCOMPARE(msgs_->shown[0].caption, QStringLiteral("Warnung"));
+    QCOMPARE(fx_.msgs->texts(), QStringList{"Datumsangabe nicht korrekt: \n\rSie haben in der Zukunft kartiert!"});
+    QCOMPARE(fx_.msgs->shown[0].kind, Kind::Warning);
+    QCOMPARE(fx_.msgs->shown[0].caption, QStringLiteral("Warnung"));
     QCOMPARE(focused(), QStringLiteral("Edit4"));
     QCOMPARE(edit("Edit4")->text(), QStringLiteral("16.3.2011"));
 
     // Tab away: the check runs again and the focus comes back.
     press(Qt::Key_Tab);
     QTRY_COMPARE(focused(), QStringLiteral("Edit4"));
-    QCOMPARE(msgs_->shown.size(), 2);
+    QCOMPARE(fx_.msgs->shown.size(), 2);
     // So does a click into another field.
     QTest::mouseClick(edit("Edit3"), Qt::LeftButton);
     QTRY_COMPARE(focused(), QStringLiteral("Edit4"));
-    QCOMPARE(msgs_->shown.size(), 3);
+    QCOMPARE(fx_.msgs->shown.size(), 3);
     QCOMPARE(edit("Edit4")->text(), QStringLiteral("16.3.2011"));
 
     // An emptied field may be left without a check.
     press(Qt::Key_Escape);
     press(Qt::Key_Tab);
     QTRY_COMPARE(focused(), QStringLiteral("Edit5"));
-    QCOMPARE(msgs_->shown.size(), 3);
+    QCOMPARE(fx_.msgs->shown.size(), 3);
 
     // A pasted part that mixes digits and letters is refused, the text kept.
     edit("Edit4")->setFocus();
     edit("Edit4")->setText("1a.5.2010");
     press(Qt::Key_Return);
-    QCOMPARE(msgs_->shown.constLast().text, QStringLiteral("Datumsangabe nicht korrekt: \n\rDatum enthält eine "
+    QCOMPARE(fx_.msgs->shown.constLast().text, QStringLiteral("Datumsangabe nicht korrekt: \n\rDatum enthält eine "
                                                            "ungültige Tages-, Monats- oder Jahresangabe"));
     QCOMPARE(edit("Edit4")->text(), QStringLiteral("1a.5.2010"));
 }
@@ -243,19 +233,19 @@ void TestFieldValidation::boxTakingTheFocusIsNoLeaving()
     // A real message box takes the focus into its own window; that is no
     // leaving of the date field, so the fault is shown once.
     QLineEdit box;
-    msgs_->onShow = [&](const RecordingMessages::Shown &) {
+    fx_.msgs->onShow = [&](const RecordingMessages::Shown &) {
         box.show();
         QApplication::setActiveWindow(&box);
         box.setFocus();
         QCoreApplication::processEvents();
         box.hide();
-        QApplication::setActiveWindow(form_.get());
+        QApplication::setActiveWindow(fx_.form.get());
         QCoreApplication::processEvents();
     };
     focusAndType("Edit4", "16.3.2011");
     press(Qt::Key_Return);
     QCoreApplication::processEvents();
-    QCOMPARE(msgs_->shown.size(), 1);
+    QCOMPARE(fx_.msgs->shown.size(), 1);
     QTRY_COMPARE(focused(), QStringLiteral("Edit4"));
 }
 
@@ -305,10 +295,10 @@ void TestFieldValidation::spatialReferenceCheckedInCombo()
     edit("Edit5")->setText(reference);
     combo->setFocus();
     press(Qt::Key(key), key == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier);
-    QCOMPARE(msgs_->texts(), message.isEmpty() ? QStringList() : QStringList{message});
+    QCOMPARE(fx_.msgs->texts(), message.isEmpty() ? QStringList() : QStringList{message});
     if (!message.isEmpty()) {
-        QCOMPARE(msgs_->shown[0].kind, Kind::Error);
-        QCOMPARE(msgs_->shown[0].caption, QStringLiteral("Fehler"));
+        QCOMPARE(fx_.msgs->shown[0].kind, Kind::Error);
+        QCOMPARE(fx_.msgs->shown[0].caption, QStringLiteral("Fehler"));
     }
     QTRY_COMPARE(focused(), focus);
     QCOMPARE(edit("Edit5")->text(), reference);
@@ -336,7 +326,7 @@ void TestFieldValidation::gridReferenceCheckedInCombo()
     edit("Edit6")->setText(reference);
     control("ComboBox2")->setFocus();
     press(Qt::Key(key), key == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier);
-    QCOMPARE(msgs_->texts(), message.isEmpty() ? QStringList() : QStringList{message});
+    QCOMPARE(fx_.msgs->texts(), message.isEmpty() ? QStringList() : QStringList{message});
     QTRY_COMPARE(focused(), focus);
 }
 
@@ -362,11 +352,11 @@ void TestFieldValidation::altitudeOnEnter()
     focusAndType("Edit7", typed);
     press(Qt::Key_Return);
     if (line.isEmpty()) {
-        QVERIFY(msgs_->shown.isEmpty());
+        QVERIFY(fx_.msgs->shown.isEmpty());
         QCOMPARE(focused(), QStringLiteral("Memo1"));
     } else {
-        QCOMPARE(msgs_->texts(), QStringList{"Höhenlage nicht korrekt: \n\r" + line});
-        QCOMPARE(msgs_->shown[0].kind, Kind::Warning);
+        QCOMPARE(fx_.msgs->texts(), QStringList{"Höhenlage nicht korrekt: \n\r" + line});
+        QCOMPARE(fx_.msgs->shown[0].kind, Kind::Warning);
         QCOMPARE(focused(), QStringLiteral("Edit7"));
     }
     QCOMPARE(edit("Edit7")->text(), typed);
@@ -403,23 +393,23 @@ void TestFieldValidation::completenessInOrder()
     };
     for (const Step &step : steps) {
         step.fill();
-        msgs_->shown.clear();
+        fx_.msgs->shown.clear();
         control("BtnSpeichern")->setFocus();
         QTest::mouseClick(control("BtnSpeichern"), Qt::LeftButton);
-        QCOMPARE(msgs_->texts(), QStringList{QString::fromUtf8(step.message)});
+        QCOMPARE(fx_.msgs->texts(), QStringList{QString::fromUtf8(step.message)});
         const bool validatorMessage = QString::fromUtf8(step.message).startsWith("Der unter");
-        QCOMPARE(msgs_->shown[0].kind, validatorMessage ? Kind::Error : Kind::InputCheck);
-        QCOMPARE(msgs_->shown[0].caption, validatorMessage ? QStringLiteral("Fehler") : QStringLiteral("Eingabekontrolle"));
+        QCOMPARE(fx_.msgs->shown[0].kind, validatorMessage ? Kind::Error : Kind::InputCheck);
+        QCOMPARE(fx_.msgs->shown[0].caption, validatorMessage ? QStringLiteral("Fehler") : QStringLiteral("Eingabekontrolle"));
         QCOMPARE(focused(), QString::fromUtf8(step.focus));
-        QVERIFY(msgs_->saveDialogs.isEmpty());
+        QVERIFY(fx_.msgs->saveDialogs.isEmpty());
     }
     QCOMPARE(observers->currentRow(), 0);
 
     // After "Alle Sippen löschen" the first message comes again.
     QTest::mouseClick(control("BtnAlleSippenLoeschen"), Qt::LeftButton);
-    msgs_->shown.clear();
+    fx_.msgs->shown.clear();
     control<QMenu>("MenuItemFile")->actions()[0]->trigger();
-    QCOMPARE(msgs_->texts(), QStringList{"Ohne Arten macht das Ganze keinen Sinn!"});
+    QCOMPARE(fx_.msgs->texts(), QStringList{"Ohne Arten macht das Ganze keinen Sinn!"});
 }
 
 void TestFieldValidation::optionalRadius_data()
@@ -442,20 +432,20 @@ void TestFieldValidation::optionalRadius()
     edit("Edit2")->setText(radius);
     control<QListWidget>("CheckListBox1")->item(0)->setCheckState(Qt::Checked);
     // The settings file is read at every save.
-    app_->writeIni("[Settings]\r\nUSR=FALSE\r\n");
+    fx_.app->writeIni("[Settings]\r\nUSR=FALSE\r\n");
     QTest::mouseClick(control("BtnSpeichern"), Qt::LeftButton);
     if (message.isEmpty()) {
-        QCOMPARE(msgs_->saveDialogs.size(), 1);
-        QCOMPARE(msgs_->texts(), QStringList{"Speichern abgebrochen"});
+        QCOMPARE(fx_.msgs->saveDialogs.size(), 1);
+        QCOMPARE(fx_.msgs->texts(), QStringList{"Speichern abgebrochen"});
     } else {
-        QCOMPARE(msgs_->texts(), QStringList{message});
-        QVERIFY(msgs_->saveDialogs.isEmpty());
+        QCOMPARE(fx_.msgs->texts(), QStringList{message});
+        QVERIFY(fx_.msgs->saveDialogs.isEmpty());
     }
-    app_->writeIni("[Settings]\r\nUSR=TRUE\r\n");
-    msgs_->shown.clear();
+    fx_.app->writeIni("[Settings]\r\nUSR=TRUE\r\n");
+    fx_.msgs->shown.clear();
     QTest::mouseClick(control("BtnSpeichern"), Qt::LeftButton);
-    QCOMPARE(msgs_->texts().constFirst(),
-             radius.isEmpty() ? QStringLiteral("Sie müssen einen Unschärferadius eingeben") : msgs_->texts().constFirst());
+    QCOMPARE(fx_.msgs->texts().constFirst(),
+             radius.isEmpty() ? QStringLiteral("Sie müssen einen Unschärferadius eingeben") : fx_.msgs->texts().constFirst());
 }
 
 void TestFieldValidation::pastedRadiusThatIsNoInteger()
@@ -467,10 +457,10 @@ void TestFieldValidation::pastedRadiusThatIsNoInteger()
     edit("Edit2")->setText("99999999999");
     control<QListWidget>("CheckListBox1")->item(0)->setCheckState(Qt::Checked);
     QTest::mouseClick(control("BtnSpeichern"), Qt::LeftButton);
-    QCOMPARE(msgs_->texts(), QStringList{"''99999999999'' ist kein gültiger Integer-Wert"});
-    QCOMPARE(msgs_->shown[0].kind, Kind::AppError);
-    QVERIFY(msgs_->saveDialogs.isEmpty());
-    QVERIFY(form_->isVisible());
+    QCOMPARE(fx_.msgs->texts(), QStringList{"''99999999999'' ist kein gültiger Integer-Wert"});
+    QCOMPARE(fx_.msgs->shown[0].kind, Kind::AppError);
+    QVERIFY(fx_.msgs->saveDialogs.isEmpty());
+    QVERIFY(fx_.form->isVisible());
 }
 
 void TestFieldValidation::completeRecordHandsOverToExport()
@@ -481,20 +471,15 @@ void TestFieldValidation::completeRecordHandsOverToExport()
     edit("Edit5")->setText("3512345;5412345");
     edit("Edit2")->setText("25");
     control<QListWidget>("CheckListBox1")->item(1)->setCheckState(Qt::Checked);
-    const QString target = app_->path() + "Data/x.csv";
-    msgs_->savePath = target;
+    const QString target = fx_.app->path() + "Data/x.csv";
+    fx_.msgs->savePath = target;
     QTest::mouseClick(control("BtnSpeichern"), Qt::LeftButton);
-    QCOMPARE(msgs_->saveDialogs.size(), 1);
-    QCOMPARE(msgs_->saveDialogs[0].fileName, QStringLiteral("Schaefer,_Juergen-01_05_2010_001"));
-    QCOMPARE(msgs_->texts(), QStringList{"Datei gespeichert: " + target});
+    QCOMPARE(fx_.msgs->saveDialogs.size(), 1);
+    QCOMPARE(fx_.msgs->saveDialogs[0].fileName, QStringLiteral("Schaefer,_Juergen-01_05_2010_001"));
+    QCOMPARE(fx_.msgs->texts(), QStringList{"Datei gespeichert: " + target});
     QVERIFY(QFile::exists(target));
 }
 
-int main(int argc, char *argv[])
-{
-    NembraApplication app(argc, argv);
-    TestFieldValidation test;
-    return QTest::qExec(&test, argc, argv);
-}
+NEMBRA_WIDGET_TEST_MAIN(TestFieldValidation)
 
 #include "tst_fieldvalidation.moc"

@@ -17,6 +17,7 @@
 #include "ErrorGuard.h"
 #include "KeyPressFilter.h"
 #include "NembraApplication.h"
+#include "WidgetTest.h"
 #include "RecordingMessages.h"
 #include "TStringGrid.h"
 
@@ -48,14 +49,6 @@ T *control(QWidget &form, const char *name)
     if (!w)
         qFatal("no control %s", name);
     return w;
-}
-
-void showActive(QWidget &form)
-{
-    form.show();
-    QApplication::setActiveWindow(&form);
-    if (!QTest::qWaitForWindowActive(&form))
-        qWarning("window not active");
 }
 
 // Runs the application's event loop as the program does; StillRunning when
@@ -194,7 +187,7 @@ void TestObservationForm::tabOrderFollowsTheForm()
     app.writeDefaultLists();
     RecordingMessages msgs;
     TForm1 form(app.path());
-    showActive(form);
+    QVERIFY(showActive(form));
     QCOMPARE(form.centralWidget()->size(), QSize(652, 528));
     QCOMPARE(QApplication::focusWidget(), control(form, "Edit3"));
     const QStringList order = {"Edit4", "Edit5", "ComboBox1", "Edit2", "Edit6", "ComboBox2", "CheckListBox1",
@@ -220,7 +213,7 @@ void TestObservationForm::tabIntoObserversHighlightsFirst()
     app.writeDefaultLists();
     RecordingMessages msgs;
     TForm1 form(app.path());
-    showActive(form);
+    QVERIFY(showActive(form));
     auto *observers = control<QListWidget>(form, "CheckListBox1");
     observers->setCurrentRow(2);
     observers->item(1)->setCheckState(Qt::Checked);
@@ -252,7 +245,7 @@ void TestObservationForm::endAsksFirst()
     RecordingMessages msgs;
     msgs.answers = {Messages::Answer(answer)};
     TForm1 form(app.path());
-    showActive(form);
+    QVERIFY(showActive(form));
     QTest::keyClicks(control(form, "Edit3"), QStringLiteral("Wegrand"));
     QTimer::singleShot(0, &form, [&] {
         if (viaMenu)
@@ -278,7 +271,7 @@ void TestObservationForm::titleBarCloseEndsAtOnce()
     app.writeDefaultLists();
     RecordingMessages msgs;
     TForm1 form(app.path());
-    showActive(form);
+    QVERIFY(showActive(form));
     QTest::keyClicks(control(form, "Edit3"), QStringLiteral("ungespeichert"));
     QTimer::singleShot(0, &form, [&] { form.close(); });
     QCOMPARE(runEventLoop(), 0);
@@ -369,11 +362,6 @@ void TestObservationForm::errorInHandlerIsShownAndProgramGoesOn()
     QVERIFY(button.isVisible());
 }
 
-int main(int argc, char *argv[])
-{
-    NembraApplication app(argc, argv);
-    TestObservationForm test;
-    return QTest::qExec(&test, argc, argv);
-}
+NEMBRA_WIDGET_TEST_MAIN(TestObservationForm)
 
 #include "tst_observationform.moc"

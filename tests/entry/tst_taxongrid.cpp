@@ -14,6 +14,7 @@
 #include "Immutable.h"
 #include "ListSelectDlg.h"
 #include "NembraApplication.h"
+#include "WidgetTest.h"
 #include "RecordingMessages.h"
 #include "TStringGrid.h"
 
@@ -46,7 +47,7 @@ private:
     template<class T = QWidget>
     T *control(const char *name) const
     {
-        return form_->findChild<T *>(QString::fromLatin1(name));
+        return fx_.form->findChild<T *>(QString::fromLatin1(name));
     }
     TStringGrid *grid() const { return control<TStringGrid>("ArtenStrGr1"); }
     QLineEdit *input() const { return control<QLineEdit>("Edit1"); }
@@ -76,30 +77,20 @@ private:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
-    std::unique_ptr<AppFolder> app_;
-    std::unique_ptr<RecordingMessages> msgs_;
-    std::unique_ptr<TForm1> form_;
+    FormFixture fx_;
 };
 
 void TestTaxonGrid::init()
 {
-    app_ = std::make_unique<AppFolder>();
-    app_->writeTaxa({"Abies alba", "Abies alba Mill.", "Achillea millefolium", "Achillea millefolium ssp. sudetica",
-                     "Festuca rubra", "Quercus robur"});
-    app_->writeObservers({"Müller, Hans", "Schäfer, Jürgen", "Böhm, Käthe"});
-    QDir().mkpath(app_->path() + "Data");
-    msgs_ = std::make_unique<RecordingMessages>();
-    form_ = std::make_unique<TForm1>(app_->path());
-    form_->show();
-    QApplication::setActiveWindow(form_.get());
-    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    fx_.make({"Abies alba", "Abies alba Mill.", "Achillea millefolium", "Achillea millefolium ssp. sudetica",
+              "Festuca rubra", "Quercus robur"},
+             {"Müller, Hans", "Schäfer, Jürgen", "Böhm, Käthe"});
+    QVERIFY(showActive(*fx_.form));
 }
 
 void TestTaxonGrid::cleanup()
 {
-    form_.reset();
-    msgs_.reset();
-    app_.reset();
+    fx_.reset();
 }
 
 void TestTaxonGrid::enterWithOneMatchAddsRow()
@@ -116,7 +107,7 @@ void TestTaxonGrid::enterWithOneMatchAddsRow()
     type("que rob");
     QCOMPARE(row(2), QStringList({"Quercus robur", "*", "", ""}));
     QCOMPARE(grid()->RowCount(), 4);
-    QVERIFY(msgs_->shown.isEmpty());
+    QVERIFY(fx_.msgs->shown.isEmpty());
 }
 
 void TestTaxonGrid::severalMatchesOpenTheDialog_data()
@@ -153,7 +144,7 @@ void TestTaxonGrid::severalMatchesOpenTheDialog()
     QCOMPARE(selected, 0);
     QVERIFY(!QApplication::activeModalWidget());
     // Each choice makes its own dialog and frees it afterwards.
-    QCOMPARE(form_->findChildren<TListSelectDlg *>().size(), 0);
+    QCOMPARE(fx_.form->findChildren<TListSelectDlg *>().size(), 0);
     if (added.isEmpty()) {
         QCOMPARE(grid()->RowCount(), 2);
         QCOMPARE(input()->text(), QStringLiteral("abies alba.3"));
@@ -184,7 +175,7 @@ void TestTaxonGrid::taxonAlreadyInGridIsNotAdded()
     type("que rob.2");
     QCOMPARE(grid()->RowCount(), 3);
     QCOMPARE(input()->text(), QStringLiteral("que rob.2"));
-    QVERIFY(msgs_->shown.isEmpty());
+    QVERIFY(fx_.msgs->shown.isEmpty());
 }
 
 void TestTaxonGrid::escapeEmptiesInput()
@@ -203,7 +194,7 @@ void TestTaxonGrid::nameEmptyChangesNothing()
     QCOMPARE(input()->text(), QStringLiteral(".2"));
     type("Unbekannt");
     QCOMPARE(grid()->RowCount(), 2);
-    QVERIFY(msgs_->shown.isEmpty());
+    QVERIFY(fx_.msgs->shown.isEmpty());
 }
 
 void TestTaxonGrid::deletingRows()
@@ -231,7 +222,7 @@ void TestTaxonGrid::deletingRows()
     QTest::mouseClick(control("BtnAlleSippenLoeschen"), Qt::LeftButton);
     QCOMPARE(grid()->RowCount(), 2);
     QCOMPARE(row(1), QStringList({"", "", "", ""}));
-    QVERIFY(msgs_->shown.isEmpty());
+    QVERIFY(fx_.msgs->shown.isEmpty());
 }
 
 void TestTaxonGrid::fillCompleteRecord()
@@ -255,14 +246,14 @@ void TestTaxonGrid::fillCompleteRecord()
 void TestTaxonGrid::exportWritesTheFormsRecord()
 {
     fillCompleteRecord();
-    const QString target = app_->path() + "Data/Mueller,_Hans-01_05_2010_001.csv";
-    msgs_->savePath = target;
-    QVERIFY(form_->DatenSpeichern());
+    const QString target = fx_.app->path() + "Data/Mueller,_Hans-01_05_2010_001.csv";
+    fx_.msgs->savePath = target;
+    QVERIFY(fx_.form->DatenSpeichern());
 
-    QCOMPARE(msgs_->saveDialogs.size(), 1);
-    const Messages::SaveDialog &dialog = msgs_->saveDialogs[0];
+    QCOMPARE(fx_.msgs->saveDialogs.size(), 1);
+    const Messages::SaveDialog &dialog = fx_.msgs->saveDialogs[0];
     QCOMPARE(dialog.title, QStringLiteral("Daten speichern"));
-    QCOMPARE(dialog.directory, app_->path() + "Data/");
+    QCOMPARE(dialog.directory, fx_.app->path() + "Data/");
     QCOMPARE(dialog.filterName, QStringLiteral("Komma getrennter Text"));
     QCOMPARE(dialog.filterPattern, QStringLiteral("*.csv"));
     QCOMPARE(dialog.defaultSuffix, QStringLiteral("csv"));
@@ -271,39 +262,39 @@ void TestTaxonGrid::exportWritesTheFormsRecord()
     QFile expected(QFINDTESTDATA("data/export_complete.csv"));
     QVERIFY(expected.open(QIODevice::ReadOnly));
     QCOMPARE(readFile(target), expected.readAll());
-    QCOMPARE(msgs_->shown.size(), 1);
-    QCOMPARE(msgs_->shown[0].kind, Kind::Information);
-    QCOMPARE(msgs_->shown[0].caption, QStringLiteral("Informationen"));
-    QCOMPARE(msgs_->shown[0].text, "Datei gespeichert: " + target);
+    QCOMPARE(fx_.msgs->shown.size(), 1);
+    QCOMPARE(fx_.msgs->shown[0].kind, Kind::Information);
+    QCOMPARE(fx_.msgs->shown[0].caption, QStringLiteral("Informationen"));
+    QCOMPARE(fx_.msgs->shown[0].text, "Datei gespeichert: " + target);
     // The form keeps its contents for the next variant of the event.
     QCOMPARE(grid()->RowCount(), 4);
     QCOMPARE(control<QLineEdit>("Edit3")->text(), QStringLiteral("Große Ähre"));
 
     // The next proposal takes the next number; a name without extension gets ".csv".
-    msgs_->savePath = app_->path() + "Data/zweite";
-    QVERIFY(form_->DatenSpeichern());
-    QCOMPARE(msgs_->saveDialogs[1].fileName, QStringLiteral("Mueller,_Hans-01_05_2010_002"));
-    QVERIFY(QFile::exists(app_->path() + "Data/zweite.csv"));
+    fx_.msgs->savePath = fx_.app->path() + "Data/zweite";
+    QVERIFY(fx_.form->DatenSpeichern());
+    QCOMPARE(fx_.msgs->saveDialogs[1].fileName, QStringLiteral("Mueller,_Hans-01_05_2010_002"));
+    QVERIFY(QFile::exists(fx_.app->path() + "Data/zweite.csv"));
 }
 
 void TestTaxonGrid::exportCancelled()
 {
     fillCompleteRecord();
-    msgs_->savePath.clear();
-    QVERIFY(form_->DatenSpeichern());
-    QCOMPARE(msgs_->texts(), QStringList{"Speichern abgebrochen"});
-    QCOMPARE(msgs_->shown[0].kind, Kind::Information);
-    QCOMPARE(QDir(app_->path() + "Data").entryList(QDir::Files), QStringList());
+    fx_.msgs->savePath.clear();
+    QVERIFY(fx_.form->DatenSpeichern());
+    QCOMPARE(fx_.msgs->texts(), QStringList{"Speichern abgebrochen"});
+    QCOMPARE(fx_.msgs->shown[0].kind, Kind::Information);
+    QCOMPARE(QDir(fx_.app->path() + "Data").entryList(QDir::Files), QStringList());
 }
 
 void TestTaxonGrid::exportReplacesExistingFile()
 {
     fillCompleteRecord();
-    const QString target = app_->path() + "Data/alt.csv";
-    app_->write("Data/alt.csv", "alter Inhalt, viel l\xE4nger als die neue Datei ........................................"
+    const QString target = fx_.app->path() + "Data/alt.csv";
+    fx_.app->write("Data/alt.csv", "alter Inhalt, viel l\xE4nger als die neue Datei ........................................"
                                 "........................................................................");
-    msgs_->savePath = target;
-    QVERIFY(form_->DatenSpeichern());
+    fx_.msgs->savePath = target;
+    QVERIFY(fx_.form->DatenSpeichern());
     QFile expected(QFINDTESTDATA("data/export_complete.csv"));
     QVERIFY(expected.open(QIODevice::ReadOnly));
     QCOMPARE(readFile(target), expected.readAll());
@@ -314,93 +305,88 @@ void TestTaxonGrid::exportFailureKeepsOldFile()
     fillCompleteRecord();
     // As root nothing is refused for want of rights: the folder of the chosen
     // path is a plain file.
-    app_->write("Data/ordner", "kein Ordner");
-    msgs_->savePath = app_->path() + "Data/ordner/x.csv";
+    fx_.app->write("Data/ordner", "kein Ordner");
+    fx_.msgs->savePath = fx_.app->path() + "Data/ordner/x.csv";
     // Through the button's way into the handler, as the user meets it.
     bool result = true;
-    QTimer::singleShot(0, this, [&] { guarded([&] { result = form_->DatenSpeichern(); }); });
+    QTimer::singleShot(0, this, [&] { guarded([&] { result = fx_.form->DatenSpeichern(); }); });
     QTest::qWait(50);
-    QCOMPARE(msgs_->shown.size(), 1);
-    QCOMPARE(msgs_->shown[0].kind, Kind::AppError);
-    QVERIFY2(msgs_->shown[0].text.startsWith("Datei \"" + app_->path() + "Data/ordner/x.csv\" kann nicht erstellt werden. "),
-             qPrintable(msgs_->shown[0].text));
-    QVERIFY(msgs_->shown[0].text.size() > QStringLiteral("Datei \"\" kann nicht erstellt werden. ").size()
-                                            + msgs_->savePath.size());
-    QCOMPARE(readFile(app_->path() + "Data/ordner"), QByteArray("kein Ordner"));
+    QCOMPARE(fx_.msgs->shown.size(), 1);
+    QCOMPARE(fx_.msgs->shown[0].kind, Kind::AppError);
+    QVERIFY2(fx_.msgs->shown[0].text.startsWith("Datei \"" + fx_.app->path() + "Data/ordner/x.csv\" kann nicht erstellt werden. "),
+             qPrintable(fx_.msgs->shown[0].text));
+    QVERIFY(fx_.msgs->shown[0].text.size() > QStringLiteral("Datei \"\" kann nicht erstellt werden. ").size()
+                                            + fx_.msgs->savePath.size());
+    QCOMPARE(readFile(fx_.app->path() + "Data/ordner"), QByteArray("kein Ordner"));
 
     // An existing file that cannot be replaced keeps its old content.
-    app_->write("Data/alt.csv", "alter Inhalt");
+    fx_.app->write("Data/alt.csv", "alter Inhalt");
     {
-        ImmutableFile locked(app_->path() + "Data/alt.csv");
+        ImmutableFile locked(fx_.app->path() + "Data/alt.csv");
         if (locked.ok()) {
-            msgs_->savePath = app_->path() + "Data/alt.csv";
-            guarded([&] { form_->DatenSpeichern(); });
-            QCOMPARE(msgs_->shown.constLast().kind, Kind::AppError);
-            QVERIFY(msgs_->shown.constLast().text.startsWith("Datei \"" + msgs_->savePath + "\" kann nicht erstellt werden. "));
-            QCOMPARE(readFile(msgs_->savePath), QByteArray("alter Inhalt"));
-            msgs_->shown.removeLast();
+            fx_.msgs->savePath = fx_.app->path() + "Data/alt.csv";
+            guarded([&] { fx_.form->DatenSpeichern(); });
+            QCOMPARE(fx_.msgs->shown.constLast().kind, Kind::AppError);
+            QVERIFY(fx_.msgs->shown.constLast().text.startsWith("Datei \"" + fx_.msgs->savePath + "\" kann nicht erstellt werden. "));
+            QCOMPARE(readFile(fx_.msgs->savePath), QByteArray("alter Inhalt"));
+            fx_.msgs->shown.removeLast();
         }
     }
-    QFile::remove(app_->path() + "Data/alt.csv");
+    QFile::remove(fx_.app->path() + "Data/alt.csv");
 
     // An existing target that cannot be replaced (a folder stands there) is
     // left as it was, and no temporary file stays behind.
-    QDir().mkpath(app_->path() + "Data/besetzt.csv");
-    msgs_->savePath = app_->path() + "Data/besetzt.csv";
-    guarded([&] { form_->DatenSpeichern(); });
-    QCOMPARE(msgs_->shown.size(), 2);
-    QCOMPARE(msgs_->shown[1].kind, Kind::AppError);
-    QVERIFY(QFileInfo(app_->path() + "Data/besetzt.csv").isDir());
-    QCOMPARE(QDir(app_->path() + "Data").entryList(QDir::Files | QDir::Hidden), QStringList{"ordner"});
+    QDir().mkpath(fx_.app->path() + "Data/besetzt.csv");
+    fx_.msgs->savePath = fx_.app->path() + "Data/besetzt.csv";
+    guarded([&] { fx_.form->DatenSpeichern(); });
+    QCOMPARE(fx_.msgs->shown.size(), 2);
+    QCOMPARE(fx_.msgs->shown[1].kind, Kind::AppError);
+    QVERIFY(QFileInfo(fx_.app->path() + "Data/besetzt.csv").isDir());
+    QCOMPARE(QDir(fx_.app->path() + "Data").entryList(QDir::Files | QDir::Hidden), QStringList{"ordner"});
 }
 
 void TestTaxonGrid::exportRefusesUnrepresentableCharacter()
 {
     fillCompleteRecord();
     control<QLineEdit>("Edit3")->setText("Wrocław");
-    msgs_->savePath = app_->path() + "Data/x.csv";
-    QVERIFY(form_->DatenSpeichern());
-    QCOMPARE(msgs_->shown.size(), 1);
-    QCOMPARE(msgs_->shown[0].kind, Kind::Warning);
-    QCOMPARE(msgs_->shown[0].text,
+    fx_.msgs->savePath = fx_.app->path() + "Data/x.csv";
+    QVERIFY(fx_.form->DatenSpeichern());
+    QCOMPARE(fx_.msgs->shown.size(), 1);
+    QCOMPARE(fx_.msgs->shown[0].kind, Kind::Warning);
+    QCOMPARE(fx_.msgs->shown[0].text,
              QStringLiteral("Das Zeichen \"ł\" im Feld \"Fundort\" kann in der Datei nicht gespeichert werden."
                             "\n\rSpeichern wird abgebrochen"));
-    QVERIFY(msgs_->saveDialogs.isEmpty());
-    QVERIFY(!QFile::exists(app_->path() + "Data/x.csv"));
+    QVERIFY(fx_.msgs->saveDialogs.isEmpty());
+    QVERIFY(!QFile::exists(fx_.app->path() + "Data/x.csv"));
 }
 
 void TestTaxonGrid::exportWithoutSystemCode()
 {
     fillCompleteRecord();
     control<QComboBox>("ComboBox1")->setEditText("Gauss-Krueger");
-    msgs_->savePath = app_->path() + "Data/x.csv";
-    QVERIFY(!form_->DatenSpeichern());
-    QCOMPARE(msgs_->texts(), QStringList{"Raumreferenzsystem konnte nicht extrahiert werden\n\rSpeichern wird abgebrochen"});
-    QCOMPARE(msgs_->shown[0].caption, QStringLiteral("Warnung"));
-    QVERIFY(msgs_->saveDialogs.isEmpty());
+    fx_.msgs->savePath = fx_.app->path() + "Data/x.csv";
+    QVERIFY(!fx_.form->DatenSpeichern());
+    QCOMPARE(fx_.msgs->texts(), QStringList{"Raumreferenzsystem konnte nicht extrahiert werden\n\rSpeichern wird abgebrochen"});
+    QCOMPARE(fx_.msgs->shown[0].caption, QStringLiteral("Warnung"));
+    QVERIFY(fx_.msgs->saveDialogs.isEmpty());
     control<QComboBox>("ComboBox1")->setEditText("System (LTLNX)");
-    QVERIFY(!form_->DatenSpeichern());
-    QCOMPARE(msgs_->shown.size(), 2);
+    QVERIFY(!fx_.form->DatenSpeichern());
+    QCOMPARE(fx_.msgs->shown.size(), 2);
 }
 
 void TestTaxonGrid::exportWithTooLongGridCode()
 {
     fillCompleteRecord();
     control<QComboBox>("ComboBox2")->setEditText("Raster (MTBQYX)");
-    const QString target = app_->path() + "Data/x.csv";
-    msgs_->savePath = target;
-    QVERIFY(form_->DatenSpeichern());
-    QCOMPARE(msgs_->shown[0].text, QStringLiteral("Rastersystem konnte nicht extrahiert werden\n\rSpeichere leere Angabe"));
-    QCOMPARE(msgs_->shown[0].kind, Kind::Warning);
+    const QString target = fx_.app->path() + "Data/x.csv";
+    fx_.msgs->savePath = target;
+    QVERIFY(fx_.form->DatenSpeichern());
+    QCOMPARE(fx_.msgs->shown[0].text, QStringLiteral("Rastersystem konnte nicht extrahiert werden\n\rSpeichere leere Angabe"));
+    QCOMPARE(fx_.msgs->shown[0].kind, Kind::Warning);
     const QList<QByteArray> lines = readFile(target).split('\n');
     QVERIFY(lines[1].contains("\"25\",\"FlorKart Kurznotiz\",\"\",\"Hang"));
 }
 
-int main(int argc, char *argv[])
-{
-    NembraApplication app(argc, argv);
-    TestTaxonGrid test;
-    return QTest::qExec(&test, argc, argv);
-}
+NEMBRA_WIDGET_TEST_MAIN(TestTaxonGrid)
 
 #include "tst_taxongrid.moc"

@@ -1,0 +1,33 @@
+#include "WidgetTest.h"
+
+#include <QApplication>
+#include <QDir>
+
+bool showActive(QWidget &window)
+{
+    window.show();
+    QApplication::setActiveWindow(&window);
+    return QTest::qWaitForWindowActive(&window);
+}
+
+void FormFixture::make(const QStringList &taxa, const QStringList &observers)
+{
+    app = std::make_unique<AppFolder>();
+    app->writeTaxa(taxa);
+    app->writeObservers(observers);
+    QDir().mkpath(app->path() + QStringLiteral("Data"));
+    msgs = std::make_unique<RecordingMessages>();
+    form = std::make_unique<TForm1>(app->path());
+}
+
+void FormFixture::fixToday(QDate today)
+{
+    form->setTodayProvider([today] { return today; });
+}
+
+void FormFixture::reset()
+{
+    form.reset();
+    msgs.reset();
+    app.reset();
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <memory>
+
+#include <QDate>
+#include <QStringList>
+#include <QTest>
+
+#include "AppFolder.h"
+#include "DozadiRad.h"
+#include "NembraApplication.h"
+#include "RecordingMessages.h"
+
+// The main of a widget test: the program's application object (German
+// dialogs, the last guard), then the test object.
+#define NEMBRA_WIDGET_TEST_MAIN(TestClass)                                                                          \
+    int main(int argc, char *argv[])                                                                              \
+    {                                                                                                             \
+        NembraApplication app(argc, argv);                                                                        \
+        TestClass test;                                                                                           \
+        return QTest::qExec(&test, argc, argv);                                                                   \
+    }
+
+// Shows a window and waits until it is the active one. False when it did not
+// become active in time.
+bool showActive(QWidget &window);
+
+// The observation form of a test: a temporary application folder with both
+// lists and a data folder, the recording message seam, and the form.
+struct FormFixture {
+    std::unique_ptr<AppFolder> app;
+    std::unique_ptr<RecordingMessages> msgs;
+    std::unique_ptr<TForm1> form;
+
+    // Writes the lists, installs the recorder and makes the form (not shown).
+    void make(const QStringList &taxa, const QStringList &observers);
+    // Today as the form's checks see it.
+    void fixToday(QDate today);
+    // Form first, then the recorder and the folder.
+    void reset();
+};
