@@ -18,15 +18,17 @@ constexpr int ListSize = 200000;
 // a rank and an infraspecific epithet, some hybrids.
 QStringList generateTaxa()
 {
-    const QStringList genera = {"Abies", "Acer", "Achillea", "Agrostis", "Allium", "Alnus", "Anemone", "Arabis",
-                                "Artemisia", "Asplenium", "Betula", "Bromus", "Campanula", "Carex", "Centaurea",
-                                "Cirsium", "Crataegus", "Dactylorhiza", "Dryopteris", "Epilobium", "Euphorbia",
-                                "Festuca", "Galium", "Geranium", "Hieracium", "Juncus", "Lamium", "Mentha", "Poa",
-                                "Potentilla", "Quercus", "Ranunculus", "Rosa", "Rubus", "Rumex", "Salix", "Saxifraga",
-                                "Senecio", "Silene", "Sorbus", "Taraxacum", "Trifolium", "Veronica", "Vicia", "Viola"};
-    const QStringList epithets = {"alba", "alpina", "arvensis", "aquatica", "canina", "communis", "elatior", "glabra",
-                                  "hirsuta", "lanceolata", "major", "millefolium", "minor", "montana", "nemorosa",
-                                  "officinalis", "palustris", "pratensis", "repens", "rubra", "sylvatica", "vulgaris"};
+    const QStringList genera = {
+        "Abies",     "Acer",         "Achillea",   "Agrostis",  "Allium",    "Alnus",      "Anemone",   "Arabis",
+        "Artemisia", "Asplenium",    "Betula",     "Bromus",    "Campanula", "Carex",      "Centaurea", "Cirsium",
+        "Crataegus", "Dactylorhiza", "Dryopteris", "Epilobium", "Euphorbia", "Festuca",    "Galium",    "Geranium",
+        "Hieracium", "Juncus",       "Lamium",     "Mentha",    "Poa",       "Potentilla", "Quercus",   "Ranunculus",
+        "Rosa",      "Rubus",        "Rumex",      "Salix",     "Saxifraga", "Senecio",    "Silene",    "Sorbus",
+        "Taraxacum", "Trifolium",    "Veronica",   "Vicia",     "Viola"};
+    const QStringList epithets = {"alba",    "alpina",  "arvensis",  "aquatica",    "canina",    "communis",
+                                  "elatior", "glabra",  "hirsuta",   "lanceolata",  "major",     "millefolium",
+                                  "minor",   "montana", "nemorosa",  "officinalis", "palustris", "pratensis",
+                                  "repens",  "rubra",   "sylvatica", "vulgaris"};
     const QStringList ranks = {"ssp. ", "var. ", "f. ", "nssp. ", "nvar. "};
     QStringList taxa;
     taxa.reserve(ListSize);
@@ -48,8 +50,8 @@ struct Fixture {
         path = dir.filePath(QStringLiteral("TaxList.txt"));
         QFile file(path);
         file.open(QIODevice::WriteOnly);
-        file.write(encodeText(generateTaxa().join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"),
-                              TextEncoding::Utf8Bom));
+        file.write(
+            encodeText(generateTaxa().join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"), TextEncoding::Utf8Bom));
         file.close();
         loadListFile(path, entries);
         index = TaxonIndex(entries);
@@ -70,8 +72,8 @@ Fixture &fixture()
 const struct {
     const char *input;
     const char *genus;
-} Inputs[] = {{"ach", "Ach"}, {"ach mil", "Ach"}, {"ach mil s", "Ach"}, {"carex pal", "Carex"},
-              {"sal alb alb", "Sal"}, {"viola", "Viola"}};
+} Inputs[] = {{"ach", "Ach"},         {"ach mil", "Ach"},     {"ach mil s", "Ach"},
+              {"carex pal", "Carex"}, {"sal alb alb", "Sal"}, {"viola", "Viola"}};
 
 void loadList(benchmark::State &state)
 {

@@ -6,7 +6,15 @@
 #include "Verdict.h"
 
 // The field of the observation form that a failed check puts the focus into.
-enum class RecordField { TaxonInput, Locality, Date, SpatialReference, ReferenceSystem, Radius, Observers };
+enum class RecordField {
+    TaxonInput,
+    Locality,
+    Date,
+    SpatialReference,
+    ReferenceSystem,
+    Radius,
+    Observers
+};
 
 // The first check a record fails before it may be saved.
 struct RecordFault {

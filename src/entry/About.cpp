@@ -58,8 +58,7 @@ void TFormAbout::LabelURLClick(QObject *Sender)
 
 bool TFormAbout::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::MouseButtonRelease
-        && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
+    if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
         guarded([&] { LabelURLClick(watched); });
     return QDialog::eventFilter(watched, event);
 }

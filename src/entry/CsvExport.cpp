@@ -17,10 +17,9 @@ const char *const Header = "\"Sippe\",\"Status\",\"Kommentar\",\"Anzahl\",\"Kart
                            "\"Aufnahmereferenz\",\"Beschreibung\",\"Höhenlage\"";
 
 // The names the user knows the fields by, in file order.
-const char *const FieldLabels[FieldCount] = {"Sippenname", "Status",      "Bemerkung",       "Anzahl",
-                                             "Kartierer",  "Datum",       "Fundort",         "Raumbezug",
-                                             "Bezugssystem", "USR",       "Aufnahmemethode", "Raster",
-                                             "Beschreibung", "Höhenlage"};
+const char *const FieldLabels[FieldCount] = {"Sippenname",      "Status",  "Bemerkung",    "Anzahl",       "Kartierer",
+                                             "Datum",           "Fundort", "Raumbezug",    "Bezugssystem", "USR",
+                                             "Aufnahmemethode", "Raster",  "Beschreibung", "Höhenlage"};
 
 QString noQuotes(QString text)
 {
@@ -127,8 +126,8 @@ PreparedFile prepareFile(const ObservationRecord &record)
     const QString code = systemCode(record.systemText);
     if (code.isEmpty() || code.size() > 4) {
         prepared.outcome = PreparedFile::Outcome::NoSystemCode;
-        prepared.message =
-            QStringLiteral("Raumreferenzsystem konnte nicht extrahiert werden\n\rSpeichern wird abgebrochen");
+        prepared.message = QStringLiteral(
+            "Raumreferenzsystem konnte nicht extrahiert werden\n\rSpeichern wird abgebrochen");
         return prepared;
     }
     bool gridCodeTooLong = false;
@@ -157,8 +156,8 @@ QString proposeFileName(const QString &joinedObservers, const QString &date, con
     static const struct {
         const char16_t *from;
         const char16_t *to;
-    } replacements[] = {{u"ä", u"ae"}, {u"ö", u"oe"}, {u"ü", u"ue"}, {u"ß", u"ss"}, {u"é", u"e"}, {u"è", u"e"},
-                        {u"ê", u"e"},  {u"à", u"a"},  {u"á", u"a"},  {u"â", u"a"}};
+    } replacements[] = {{u"ä", u"ae"}, {u"ö", u"oe"}, {u"ü", u"ue"}, {u"ß", u"ss"}, {u"é", u"e"},
+                        {u"è", u"e"},  {u"ê", u"e"},  {u"à", u"a"},  {u"á", u"a"},  {u"â", u"a"}};
     for (const auto &r : replacements)
         name.replace(QString::fromUtf16(r.from), QString::fromUtf16(r.to), Qt::CaseInsensitive);
     // Characters no file name may hold on the systems the files travel to.

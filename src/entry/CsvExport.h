@@ -18,17 +18,17 @@ struct TaxonRow {
 // The record as the observation form holds it, read from its controls.
 struct ObservationRecord {
     QList<TaxonRow> taxa;
-    QStringList observers;      // the ticked observers, in list order
-    QString date;               // Edit4
-    QString locality;           // Edit3
-    QString spatialReference;   // Edit5
-    QString systemText;         // text of ComboBox1
-    QString radius;             // Edit2
-    QString sampleTypeItem;     // stored item of the sample-type combo ("text|image"), empty when none
-    QString gridReference;      // Edit6
-    QString gridSystemText;     // text of ComboBox2
-    QString description;        // Memo1, lines ending with CR LF
-    QString altitude;           // Edit7
+    QStringList observers;    // the ticked observers, in list order
+    QString date;             // Edit4
+    QString locality;         // Edit3
+    QString spatialReference; // Edit5
+    QString systemText;       // text of ComboBox1
+    QString radius;           // Edit2
+    QString sampleTypeItem;   // stored item of the sample-type combo ("text|image"), empty when none
+    QString gridReference;    // Edit6
+    QString gridSystemText;   // text of ComboBox2
+    QString description;      // Memo1, lines ending with CR LF
+    QString altitude;         // Edit7
 };
 
 namespace CsvExport {
@@ -69,12 +69,12 @@ QByteArray encodeFile(const QString &text);
 struct PreparedFile {
     enum class Outcome {
         Ready,
-        NoSystemCode,     // the save stops; reported as not saved
-        Unrepresentable,  // the save stops; the user changes the character
+        NoSystemCode,    // the save stops; reported as not saved
+        Unrepresentable, // the save stops; the user changes the character
     };
     Outcome outcome = Outcome::Ready;
     QStringList warnings;
-    QString message;      // why the save stops
+    QString message; // why the save stops
     QByteArray bytes;
 };
 PreparedFile prepareFile(const ObservationRecord &record);

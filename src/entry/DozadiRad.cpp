@@ -1,11 +1,11 @@
 #include "DozadiRad.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
-#include <QFileInfo>
-#include <QDir>
-#include <QHeaderView>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
@@ -17,18 +17,18 @@
 #include "AppSettings.h"
 #include "AppVersion.h"
 #include "AtomicFile.h"
+#include "CoordinateValidation.h"
+#include "DateValidation.h"
 #include "ErrorGuard.h"
 #include "FormFont.h"
 #include "KeyCodes.h"
 #include "KeyPressFilter.h"
 #include "ListSelectDlg.h"
-#include "CoordinateValidation.h"
-#include "DateValidation.h"
-#include "TextFunctions.h"
+#include "Messages.h"
 #include "PickedCoordinate.h"
 #include "RecordCheck.h"
-#include "Messages.h"
 #include "TextFile.h"
+#include "TextFunctions.h"
 #include "ui_DozadiRad.h"
 
 namespace {
@@ -114,9 +114,10 @@ void TForm1::setupControls()
     new FocusFilter(m_ui->Edit4, {}, [this](QObject *sender) { Edit4Exit(sender); });
 
     auto keyDown = [this](QComboBox *combo, void (TForm1::*handler)(QObject *, int &, Qt::KeyboardModifiers)) {
-        auto *filter = new KeyDownFilter(combo, [this, handler](QObject *sender, int &key, Qt::KeyboardModifiers shift) {
-            (this->*handler)(sender, key, shift);
-        });
+        auto *filter = new KeyDownFilter(combo,
+                                         [this, handler](QObject *sender, int &key, Qt::KeyboardModifiers shift) {
+                                             (this->*handler)(sender, key, shift);
+                                         });
         filter->watch(combo->lineEdit());
     };
     keyDown(m_ui->ComboBox1, &TForm1::ComboBox1KeyDown);
@@ -245,13 +246,13 @@ bool TForm1::IsMTBQYXOk(const QString &str)
 bool TForm1::IsSpRefOK()
 {
     return report(checkReference(spatialReferenceSystem(m_ui->ComboBox1->currentText()), m_ui->Edit5->text()),
-                Messages::Kind::Error);
+                  Messages::Kind::Error);
 }
 
 bool TForm1::IsGridOK()
 {
     return report(checkReference(gridSystem(m_ui->ComboBox2->currentText()), m_ui->Edit6->text()),
-                Messages::Kind::Error);
+                  Messages::Kind::Error);
 }
 
 bool TForm1::IsHoeheOK(const QString &cHoehenstr)
@@ -357,14 +358,14 @@ void TForm1::comboKeyDown(int &Key, Qt::KeyboardModifiers Shift, QLineEdit *refe
 
 void TForm1::ComboBox1KeyDown(QObject *, int &Key, Qt::KeyboardModifiers Shift)
 {
-    comboKeyDown(Key, Shift, m_ui->Edit5, [this] { return IsSpRefOK(); },
-                 [this] { m_ui->Edit2->setFocus(Qt::TabFocusReason); });
+    comboKeyDown(
+        Key, Shift, m_ui->Edit5, [this] { return IsSpRefOK(); }, [this] { m_ui->Edit2->setFocus(Qt::TabFocusReason); });
 }
 
 void TForm1::ComboBox2KeyDown(QObject *, int &Key, Qt::KeyboardModifiers Shift)
 {
-    comboKeyDown(Key, Shift, m_ui->Edit6, [this] { return IsGridOK(); },
-                 [this] { focusNextControl(m_ui->ComboBox2); });
+    comboKeyDown(
+        Key, Shift, m_ui->Edit6, [this] { return IsGridOK(); }, [this] { focusNextControl(m_ui->ComboBox2); });
 }
 
 void TForm1::ComboBox1Exit(QObject *)
@@ -643,23 +644,22 @@ void TForm1::closeEvent(QCloseEvent *event)
 
 QString TForm1::usageNotice()
 {
-    return QStringLiteral(
-        "NUTZUNGSVEREINBARUNG\n\r"
-        "\n\r"
-        "Nembra ist kostenlos. Das Programm darf frei kopiert und weitergegeben\n\r"
-        "sowie auch für kommerzielle Zwecke eingesetzt werden.\n\r"
-        "Ein kommerzieller Vertrieb ist ohne Rücksprache nicht gestattet;\n\r"
-        "ausgenommen ist die Veröffentlichung in Zeitschriften und auf\n\r"
-        "Shareware- oder Freeware-Datenträgern.\n\r"
-        "\n\r"
-        "HAFTUNGSHINWEIS\n\r"
-        "\n\r"
-        "Jede Version des Programms wird vor ihrer Veröffentlichung sorgfältig\n\r"
-        "getestet. Trotzdem kann nicht ausgeschlossen werden, dass Daten\n\r"
-        "fehlerhaft gespeichert werden oder andere Fehlfunktionen auftreten.\n\r"
-        "Für verlorene oder beschädigte Daten und für andere Fehlfunktionen\n\r"
-        "wird keine Haftung übernommen.\n\r"
-        "\n\r"
-        "Prüfen Sie gespeicherte Dateien daher vor dem Import in die\n\r"
-        "Quarnel 6 Software.");
+    return QStringLiteral("NUTZUNGSVEREINBARUNG\n\r"
+                          "\n\r"
+                          "Nembra ist kostenlos. Das Programm darf frei kopiert und weitergegeben\n\r"
+                          "sowie auch für kommerzielle Zwecke eingesetzt werden.\n\r"
+                          "Ein kommerzieller Vertrieb ist ohne Rücksprache nicht gestattet;\n\r"
+                          "ausgenommen ist die Veröffentlichung in Zeitschriften und auf\n\r"
+                          "Shareware- oder Freeware-Datenträgern.\n\r"
+                          "\n\r"
+                          "HAFTUNGSHINWEIS\n\r"
+                          "\n\r"
+                          "Jede Version des Programms wird vor ihrer Veröffentlichung sorgfältig\n\r"
+                          "getestet. Trotzdem kann nicht ausgeschlossen werden, dass Daten\n\r"
+                          "fehlerhaft gespeichert werden oder andere Fehlfunktionen auftreten.\n\r"
+                          "Für verlorene oder beschädigte Daten und für andere Fehlfunktionen\n\r"
+                          "wird keine Haftung übernommen.\n\r"
+                          "\n\r"
+                          "Prüfen Sie gespeicherte Dateien daher vor dem Import in die\n\r"
+                          "Quarnel 6 Software.");
 }

@@ -8,8 +8,8 @@
 #include <QStringList>
 
 #include "CsvExport.h"
-#include "Ping5.h"
 #include "Messages.h"
+#include "Ping5.h"
 #include "RecordCheck.h"
 #include "TaxonLookup.h"
 #include "Verdict.h"

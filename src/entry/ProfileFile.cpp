@@ -60,8 +60,7 @@ QString ProfileFile::readString(const QString &section, const QString &key, cons
     return stripQuotes(QString::fromUtf8(value).trimmed()).left(MaxValueLength);
 }
 
-bool ProfileFile::writeString(const QString &section, const QString &key, const QString &value,
-                              QString *error) const
+bool ProfileFile::writeString(const QString &section, const QString &key, const QString &value, QString *error) const
 {
     return writeStrings(section, {{key, value}}, error);
 }

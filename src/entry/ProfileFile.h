@@ -23,8 +23,7 @@ public:
     // Writes through a temporary file that replaces the old one, so a failed
     // write leaves the previous file whole. Comments, other sections and keys
     // are kept. False with *error set when the file cannot be written.
-    bool writeString(const QString &section, const QString &key, const QString &value,
-                     QString *error = nullptr) const;
+    bool writeString(const QString &section, const QString &key, const QString &value, QString *error = nullptr) const;
     // Several keys of one section in one replacement of the file.
     bool writeStrings(const QString &section, const QList<std::pair<QString, QString>> &entries,
                       QString *error = nullptr) const;

@@ -6,7 +6,12 @@
 
 // Encodings of the plain-text files the program reads: a byte-order mark picks
 // the Unicode form, anything without one comes from a German Windows system.
-enum class TextEncoding { Windows1252, Utf8Bom, Utf16LE, Utf16BE };
+enum class TextEncoding {
+    Windows1252,
+    Utf8Bom,
+    Utf16LE,
+    Utf16BE
+};
 
 struct DecodedText {
     QString text;

@@ -192,8 +192,8 @@ void TForm2::WriteStartLocation(const QString &sLat, const QString &sLong)
 {
     QString reason;
     if (!AppSettings::writeStartLocation(appDir_, {sLat, sLong}, &reason)) {
-        const QString message =
-            QStringLiteral("In %1 kann nicht geschrieben werden").arg(AppSettings::settingsPath(appDir_));
+        const QString message = QStringLiteral("In %1 kann nicht geschrieben werden")
+                                    .arg(AppSettings::settingsPath(appDir_));
         writeError_ = message;
         throw NembraError(message);
     }

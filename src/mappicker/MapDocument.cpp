@@ -55,7 +55,8 @@ QStringList lines(const QString &Lat, const QString &Long, const QString &apiHos
                        "draggingCursor: 'pointer'});"),
         QStringLiteral("        var point = new GLatLng(parseFloat(lat),parseFloat(lng));"),
         QStringLiteral("        map.setMapType(G_SATELLITE_MAP);"),
-        QStringLiteral("        map.setCenter(new GLatLng(") + Lat + QStringLiteral(", ") + Long + QStringLiteral("), 14);"),
+        QStringLiteral("        map.setCenter(new GLatLng(") + Lat + QStringLiteral(", ") + Long
+            + QStringLiteral("), 14);"),
         QStringLiteral("        var customUI = map.getDefaultUI();"),
         QStringLiteral("        customUI.maptypes.hybrid = false;"),
         QStringLiteral("        map.setUI(customUI);"),
@@ -111,7 +112,8 @@ QString clearMarkersScript()
 
 QString setMarkerScript(const QString &sLat, const QString &sLong)
 {
-    return QStringLiteral("createMapMarker(\"") + sLat + QStringLiteral("\", \"") + sLong + QStringLiteral("\", \"test\");");
+    return QStringLiteral("createMapMarker(\"") + sLat + QStringLiteral("\", \"") + sLong
+        + QStringLiteral("\", \"test\");");
 }
 
 QString setMapCenterScript(const QString &sLat, const QString &sLong)

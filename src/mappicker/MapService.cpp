@@ -60,8 +60,9 @@ public:
             info.redirect(QUrl(QStringLiteral("nembra://api/maps.js")));
             return;
         }
-        if (c.loopbackOnly && (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https")
-                               || url.scheme() == QLatin1String("ws") || url.scheme() == QLatin1String("wss"))
+        if (c.loopbackOnly
+            && (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https")
+                || url.scheme() == QLatin1String("ws") || url.scheme() == QLatin1String("wss"))
             && !isLoopback(url.host()))
             info.block(true);
     }
@@ -112,8 +113,9 @@ private:
             return;
         }
         const QStringList parts = url.path().split(u'/', Qt::SkipEmptyParts);
-        ScriptBridge *bridge = parts.size() == 2 && parts[1] == QLatin1String("call") ? bridges().value(parts[0].toInt())
-                                                                                       : nullptr;
+        ScriptBridge *bridge = parts.size() == 2 && parts[1] == QLatin1String("call")
+            ? bridges().value(parts[0].toInt())
+            : nullptr;
         if (!bridge) {
             job->fail(QWebEngineUrlRequestJob::UrlNotFound);
             return;
@@ -139,13 +141,16 @@ Config &config()
     static Config c = [] {
         Config d;
         d.apiHost = QString::fromLatin1(MapDocument::DefaultApiHost);
-        d.satellite = {QStringLiteral("https://server.arcgisonline.com/ArcGIS/rest/services/World_Imagery/MapServer/tile/{z}/{y}/{x}"),
-                       QStringLiteral("Tiles &copy; Esri &mdash; Source: Esri, i-cubed, USDA, USGS, AEX, GeoEye, "
-                                      "Getmapping, Aerogrid, IGN, IGP, UPR-EGP, and the GIS User Community"),
-                       19};
-        d.street = {QStringLiteral("https://tile.openstreetmap.org/{z}/{x}/{y}.png"),
-                    QStringLiteral("&copy; <a href=\"https://www.openstreetmap.org/copyright\">OpenStreetMap</a>-Mitwirkende"),
-                    19};
+        d.satellite = {
+            QStringLiteral(
+                "https://server.arcgisonline.com/ArcGIS/rest/services/World_Imagery/MapServer/tile/{z}/{y}/{x}"),
+            QStringLiteral("Tiles &copy; Esri &mdash; Source: Esri, i-cubed, USDA, USGS, AEX, GeoEye, "
+                           "Getmapping, Aerogrid, IGN, IGP, UPR-EGP, and the GIS User Community"),
+            19};
+        d.street = {
+            QStringLiteral("https://tile.openstreetmap.org/{z}/{x}/{y}.png"),
+            QStringLiteral("&copy; <a href=\"https://www.openstreetmap.org/copyright\">OpenStreetMap</a>-Mitwirkende"),
+            19};
         return d;
     }();
     return c;
@@ -184,7 +189,8 @@ QByteArray apiScript()
 {
     const Config &c = config();
     auto source = [](const TileSource &t) {
-        return QJsonObject{{QStringLiteral("url"), t.url}, {QStringLiteral("attribution"), t.attribution},
+        return QJsonObject{{QStringLiteral("url"), t.url},
+                           {QStringLiteral("attribution"), t.attribution},
                            {QStringLiteral("maxZoom"), t.maxZoom}};
     };
     const QJsonObject settings{{QStringLiteral("base"), QStringLiteral("nembra://api/")},

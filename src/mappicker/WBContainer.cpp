@@ -44,12 +44,14 @@ protected:
             // Links of the page (such as the map's attribution) open in the
             // system's browser; nothing else leaves the program.
             const QString scheme = url.scheme();
-            if (scheme == QLatin1String("http") || scheme == QLatin1String("https") || scheme == QLatin1String("mailto"))
+            if (scheme == QLatin1String("http") || scheme == QLatin1String("https")
+                || scheme == QLatin1String("mailto"))
                 QDesktopServices::openUrl(url);
             return false;
         }
         // The document the program loads itself arrives as data under its URL.
-        return url.scheme() == QLatin1String("data") || url == DocumentUrl || url.toString() == QLatin1String("about:blank");
+        return url.scheme() == QLatin1String("data") || url == DocumentUrl
+            || url.toString() == QLatin1String("about:blank");
     }
     QWebEnginePage *createWindow(WebWindowType) override { return nullptr; }
 };
@@ -149,9 +151,10 @@ void TNulWBContainer::applyHostInfo()
     style.setInjectionPoint(QWebEngineScript::DocumentReady);
     style.setWorldId(QWebEngineScript::ApplicationWorld);
     style.setRunsOnSubFrames(false);
-    style.setSourceCode(QStringLiteral("(function(){var s=document.createElement('style');s.id='nembra-host-style';"
-                                       "s.textContent=%1;(document.head||document.documentElement).appendChild(s);})();")
-                            .arg(jsString(css)));
+    style.setSourceCode(
+        QStringLiteral("(function(){var s=document.createElement('style');s.id='nembra-host-style';"
+                       "s.textContent=%1;(document.head||document.documentElement).appendChild(s);})();")
+            .arg(jsString(css)));
     scripts.insert(style);
 }
 

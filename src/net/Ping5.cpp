@@ -135,7 +135,8 @@ public:
             unsigned char packet[1500];
             sockaddr_in from{};
             socklen_t fromLength = sizeof from;
-            const ssize_t n = ::recvfrom(fd_, packet, sizeof packet, 0, reinterpret_cast<sockaddr *>(&from), &fromLength);
+            const ssize_t n = ::recvfrom(fd_, packet, sizeof packet, 0, reinterpret_cast<sockaddr *>(&from),
+                                         &fromLength);
             if (n < 0) {
                 if (errno == EINTR || errno == EAGAIN)
                     continue;

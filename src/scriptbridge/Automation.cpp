@@ -398,8 +398,8 @@ QVariant TObjectDispatch::callMethod(const TDispatchInfo &info, const DISPPARAMS
         result = QVariant(m.returnMetaType(), nullptr);
         ret = QGenericReturnArgument(m.returnMetaType().name(), result.data());
     }
-    if (!m.invoke(info.Instance.data(), Qt::DirectConnection, ret, args[0], args[1], args[2], args[3], args[4],
-                  args[5], args[6], args[7], args[8], args[9]))
+    if (!m.invoke(info.Instance.data(), Qt::DirectConnection, ret, args[0], args[1], args[2], args[3], args[4], args[5],
+                  args[6], args[7], args[8], args[9]))
         fail(QStringLiteral("Methode %1 kann nicht aufgerufen werden").arg(name));
     return toAutomation(result);
 }
@@ -574,7 +574,8 @@ void TClassMap::AddClass(const QMetaObject *AClass, TObjectWrapperClass AObjWrap
         if (!AClass->inherits(entries_[i].FClass))
             continue;
         if (entries_[i].Equal(AClass))
-            throw NembraError(QStringLiteral("Class '%1', already in class map").arg(QString::fromLatin1(AClass->className())));
+            throw NembraError(
+                QStringLiteral("Class '%1', already in class map").arg(QString::fromLatin1(AClass->className())));
         entries_.insert(i, TAutoRecord(AClass, AObjWrapper));
         return;
     }

@@ -70,7 +70,11 @@ struct EXCEPINFO {
     HRESULT scode = 0;
 };
 
-enum class TDispatchKind { dkMethod, dkProperty, dkSubComponent };
+enum class TDispatchKind {
+    dkMethod,
+    dkProperty,
+    dkSubComponent
+};
 
 struct TDispatchInfo {
     QPointer<QObject> Instance;
@@ -232,7 +236,10 @@ class TRectClass : public QObject {
 public:
     // Left, top, right, bottom as the rectangle's edges (right and bottom exclusive).
     TRectClass(int left, int top, int right, int bottom);
-    static TRectClass *fromRect(const QRect &r) { return new TRectClass(r.left(), r.top(), r.right() + 1, r.bottom() + 1); }
+    static TRectClass *fromRect(const QRect &r)
+    {
+        return new TRectClass(r.left(), r.top(), r.right() + 1, r.bottom() + 1);
+    }
     ~TRectClass() override;
     int Left() const { return left_; }
     int Top() const { return top_; }

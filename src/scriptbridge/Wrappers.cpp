@@ -363,7 +363,8 @@ TApplicationWrapper::TApplicationWrapper(QObject *AObject)
     : TComponentWrapper(AObject)
 {
     if (!AObject || AObject != QCoreApplication::instance())
-        throw NembraError(QStringLiteral("Automation wrapper for the Application can only be created with a TApplication"));
+        throw NembraError(
+            QStringLiteral("Automation wrapper for the Application can only be created with a TApplication"));
 }
 
 QObject *TApplicationWrapper::GetObjFromHandle(int Handle) const
@@ -463,7 +464,10 @@ void TCheckListBoxWrapper::SetChecked(int Index, bool Value)
 
 void TCheckListBoxWrapper::SetState(int Index, int Value)
 {
-    listItem(FObject(), Index)->setCheckState(Value == 1 ? Qt::Checked : Value == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
+    listItem(FObject(), Index)
+        ->setCheckState(Value == 1       ? Qt::Checked
+                            : Value == 2 ? Qt::PartiallyChecked
+                                         : Qt::Unchecked);
 }
 
 void TCheckListBoxWrapper::SetHeader(int Index, bool Value)

@@ -20,7 +20,16 @@ Verdict IsMTBQQQOk(const QString &str);
 Verdict IsMTBQYXOk(const QString &str);
 
 // Which validator a combo text names, found by its code.
-enum class ReferenceSystem { None, LTLN, GKr2, GKr3, GKr4, GKr5, QQQ, QYX };
+enum class ReferenceSystem {
+    None,
+    LTLN,
+    GKr2,
+    GKr3,
+    GKr4,
+    GKr5,
+    QQQ,
+    QYX
+};
 ReferenceSystem spatialReferenceSystem(const QString &comboText);
 ReferenceSystem gridSystem(const QString &comboText);
 Verdict checkReference(ReferenceSystem system, const QString &text);

@@ -7,10 +7,10 @@ namespace {
 
 const CharSet Dot{u'.'};
 
-const QString InvalidSecond =
-    QStringLiteral("Datumsangabe nicht korrekt: \n\rDatum enthält eine ungültige Tages-, Monats- oder Jahresangabe");
-const QString InvalidFirst =
-    QStringLiteral("Datumsangabe nicht korrekt: \n\rDatum enthält eine ungültige Tages-, Monats- oder Jahreszahl");
+const QString InvalidSecond = QStringLiteral(
+    "Datumsangabe nicht korrekt: \n\rDatum enthält eine ungültige Tages-, Monats- oder Jahresangabe");
+const QString InvalidFirst = QStringLiteral(
+    "Datumsangabe nicht korrekt: \n\rDatum enthält eine ungültige Tages-, Monats- oder Jahreszahl");
 
 // A two-digit year up to the current year's two digits is this century's.
 int expandYear(int twoDigits, const QDate &today)
@@ -56,7 +56,8 @@ bool checkDate(const QString &text, bool first, const QDate &today, CheckedDate 
     auto partTest = [&](const QString &part, const char *label, int &value, bool doubleZeroAllowed) {
         value = countConvert(val(part, &convertError));
         if (value == 0 && !(doubleZeroAllowed && part == QLatin1String("00"))) {
-            verdict = Verdict::fault(QString::fromUtf8(label) + QStringLiteral(" nicht korrekt: \n\rEingegeben: ") + part,
+            verdict = Verdict::fault(QString::fromUtf8(label) + QStringLiteral(" nicht korrekt: \n\rEingegeben: ")
+                                         + part,
                                      verdict.convertErrors);
             return false;
         }
@@ -85,7 +86,8 @@ bool checkDate(const QString &text, bool first, const QDate &today, CheckedDate 
 
     const qsizetype yearLength = yearText.size();
     if (yearLength > 4 || yearLength == 3 || yearLength < 2) {
-        verdict = Verdict::fault(QStringLiteral("Jahreszahl nicht korrekt oder unplausibel: \n\rEingegeben: ") + yearText,
+        verdict = Verdict::fault(QStringLiteral("Jahreszahl nicht korrekt oder unplausibel: \n\rEingegeben: ")
+                                     + yearText,
                                  verdict.convertErrors);
         return false;
     }
@@ -108,7 +110,12 @@ bool checkDate(const QString &text, bool first, const QDate &today, CheckedDate 
     return true;
 }
 
-enum class Form { None, TMJ, MJ, J };
+enum class Form {
+    None,
+    TMJ,
+    MJ,
+    J
+};
 
 Form formOf(const CheckedDate &d)
 {
@@ -175,8 +182,9 @@ Verdict ZeitraumOK(const QString &cZeitraumStr, const QDate &today)
     if (!checkDate(firstText, true, today, first, verdict))
         return verdict;
     if (second.date < first.date)
-        return Verdict::fault(QStringLiteral("Datumsangabe nicht korrekt: \n\rZweite Datumsangabe vor erster Datumsangabe"),
-                              verdict.convertErrors);
+        return Verdict::fault(
+            QStringLiteral("Datumsangabe nicht korrekt: \n\rZweite Datumsangabe vor erster Datumsangabe"),
+            verdict.convertErrors);
     const Form a = formOf(first), b = formOf(second);
     if (a == b && a != Form::None)
         return verdict;

@@ -16,7 +16,11 @@ public:
         AppMessage,   // application title, no icon, "OK"
         AppError,     // application title, error icon, "OK": errors no operation caught
     };
-    enum class Answer { Ok, Yes, Cancel };
+    enum class Answer {
+        Ok,
+        Yes,
+        Cancel
+    };
 
     struct SaveDialog {
         QString title;

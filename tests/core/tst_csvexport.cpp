@@ -54,7 +54,7 @@ QByteArray line(const QList<QByteArray> &fields)
 QList<QByteArray> baseFields()
 {
     return {"Abies alba", "*", "", "", "Weber, Hans", "01.05.2010", "Wegrand", "2512345;5612345", "GKr3", "10",
-            "", "", "", ""};
+            "",           "",  "", ""};
 }
 
 } // namespace
@@ -147,7 +147,8 @@ void TestCsvExport::fileBytes_data()
         QList<QByteArray> f = baseFields();
         f[0] = "Mentha \xD7piperita";
         f[4] = "M\xFCller, J\xFCrgen";
-        f[6] = "Gro\xDF" "e \xC4hre";
+        f[6] = "Gro\xDF"
+               "e \xC4hre";
         f[13] = "240";
         QTest::newRow("umlauts as single Windows-1252 bytes") << r << Header + line(f);
     }
@@ -173,8 +174,8 @@ void TestCsvExport::fileBytes()
     const QString grid = CsvExport::gridField(record.gridReference, record.gridSystemText, &tooLong);
     QVERIFY(!tooLong);
     QVERIFY(!CsvExport::findUnrepresentable(record, CsvExport::systemCode(record.systemText), grid));
-    const QByteArray bytes =
-        CsvExport::encodeFile(CsvExport::fileText(record, CsvExport::systemCode(record.systemText), grid));
+    const QByteArray bytes = CsvExport::encodeFile(
+        CsvExport::fileText(record, CsvExport::systemCode(record.systemText), grid));
     QCOMPARE(bytes, expected);
 }
 
@@ -182,11 +183,16 @@ void TestCsvExport::systemCodes_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("code");
-    QTest::newRow("LTLN") << "Breite/Länge - WGS84 (LTLN)" << "LTLN";
-    QTest::newRow("GKr5") << "Gauß-Krüger-Streifen 5 (GKr5)" << "GKr5";
-    QTest::newRow("QQQ") << "MTBQQQ -Quadrantenteilung (QQQ)" << "QQQ";
-    QTest::newRow("typed over") << "Gauß-Krüger" << "";
-    QTest::newRow("up to the next parenthesis") << "a (bc(d) e)" << "bc";
+    QTest::newRow("LTLN") << "Breite/Länge - WGS84 (LTLN)"
+                          << "LTLN";
+    QTest::newRow("GKr5") << "Gauß-Krüger-Streifen 5 (GKr5)"
+                          << "GKr5";
+    QTest::newRow("QQQ") << "MTBQQQ -Quadrantenteilung (QQQ)"
+                         << "QQQ";
+    QTest::newRow("typed over") << "Gauß-Krüger"
+                                << "";
+    QTest::newRow("up to the next parenthesis") << "a (bc(d) e)"
+                                                << "bc";
 }
 
 void TestCsvExport::systemCodes()
@@ -212,13 +218,16 @@ void TestCsvExport::unrepresentableCharacter_data()
     QTest::addColumn<QString>("field");
     ObservationRecord r = oneTaxon();
     r.locality = "Wrocław";
-    QTest::newRow("locality") << r << "ł" << "Fundort";
+    QTest::newRow("locality") << r << "ł"
+                              << "Fundort";
     r = oneTaxon();
     r.description = "Blüte 🌸";
-    QTest::newRow("outside the BMP") << r << "🌸" << "Beschreibung";
+    QTest::newRow("outside the BMP") << r << "🌸"
+                                     << "Beschreibung";
     r = oneTaxon();
     r.taxa.append({"Abies alba", "*", "Ōta", ""});
-    QTest::newRow("comment of the second taxon") << r << "Ō" << "Bemerkung";
+    QTest::newRow("comment of the second taxon") << r << "Ō"
+                                                 << "Bemerkung";
 }
 
 void TestCsvExport::unrepresentableCharacter()
@@ -239,19 +248,27 @@ void TestCsvExport::proposedName_data()
     QTest::addColumn<QStringList>("existing");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("umlaut and blanks") << "Müller, Hans" << "01.05.2010" << QStringList{} << "Mueller,_Hans-01_05_2010_001";
-    QTest::newRow("capital umlaut, lower-case replacement") << "Ärmel" << "1.5.2010" << QStringList{} << "aermel-1_5_2010_001";
-    QTest::newRow("first observer only") << "A; B; C" << "2.5.2010" << QStringList{} << "A-2_5_2010_001";
-    QTest::newRow("two taken") << "A" << "1.5.2010" << QStringList{"A-1_5_2010_001.csv", "A-1_5_2010_002.csv"}
+    QTest::newRow("umlaut and blanks") << "Müller, Hans"
+                                       << "01.05.2010" << QStringList{} << "Mueller,_Hans-01_05_2010_001";
+    QTest::newRow("capital umlaut, lower-case replacement") << "Ärmel"
+                                                            << "1.5.2010" << QStringList{} << "aermel-1_5_2010_001";
+    QTest::newRow("first observer only") << "A; B; C"
+                                         << "2.5.2010" << QStringList{} << "A-2_5_2010_001";
+    QTest::newRow("two taken") << "A"
+                               << "1.5.2010" << QStringList{"A-1_5_2010_001.csv", "A-1_5_2010_002.csv"}
                                << "A-1_5_2010_003";
-    QTest::newRow("gap at 001") << "A" << "1.5.2010" << QStringList{"A-1_5_2010_002.csv"} << "A-1_5_2010_001";
-    QTest::newRow("other extension does not count") << "A" << "1.5.2010" << QStringList{"A-1_5_2010_001.txt"}
-                                                    << "A-1_5_2010_001";
-    QTest::newRow("accents and ß") << "Hélène Groß" << "1.5.2010-3.5.2010" << QStringList{}
-                                   << "Helene_Gross-1_5_2010-3_5_2010_001";
-    QTest::newRow("àáâ èê") << "Àlà Bâ Ê" << "x" << QStringList{} << "ala_Ba_e-x_001";
+    QTest::newRow("gap at 001") << "A"
+                                << "1.5.2010" << QStringList{"A-1_5_2010_002.csv"} << "A-1_5_2010_001";
+    QTest::newRow("other extension does not count")
+        << "A"
+        << "1.5.2010" << QStringList{"A-1_5_2010_001.txt"} << "A-1_5_2010_001";
+    QTest::newRow("accents and ß") << "Hélène Groß"
+                                   << "1.5.2010-3.5.2010" << QStringList{} << "Helene_Gross-1_5_2010-3_5_2010_001";
+    QTest::newRow("àáâ èê") << "Àlà Bâ Ê"
+                            << "x" << QStringList{} << "ala_Ba_e-x_001";
     QTest::newRow("characters no file name may hold")
-        << "A/B\\C:D*E?F\"G<H>I|J" << "1.5.2010" << QStringList{} << "A_B_C_D_E_F_G_H_I_J-1_5_2010_001";
+        << "A/B\\C:D*E?F\"G<H>I|J"
+        << "1.5.2010" << QStringList{} << "A_B_C_D_E_F_G_H_I_J-1_5_2010_001";
 }
 
 void TestCsvExport::proposedName()
@@ -274,8 +291,8 @@ void TestCsvExport::sequenceGoesPast999()
 {
     QTemporaryDir dir;
     for (int n = 1; n <= 1000; ++n) {
-        QFile f(dir.filePath(QStringLiteral("A-x_%1.csv").arg(n < 1000 ? QStringLiteral("%1").arg(n, 3, 10, QChar('0'))
-                                                                      : QString::number(n))));
+        QFile f(dir.filePath(QStringLiteral("A-x_%1.csv")
+                                 .arg(n < 1000 ? QStringLiteral("%1").arg(n, 3, 10, QChar('0')) : QString::number(n))));
         QVERIFY(f.open(QIODevice::WriteOnly));
     }
     QCOMPARE(CsvExport::proposeFileName("A", "x", dir.path() + u'/'), QStringLiteral("A-x_1001"));

@@ -4,9 +4,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "../support/Immutable.h"
 #include "AppSettings.h"
 #include "ProfileFile.h"
-#include "../support/Immutable.h"
 
 class TestProfileFile : public QObject {
     Q_OBJECT

@@ -51,23 +51,26 @@ void TestRecordCheck::firstFault_data()
 
     using F = RecordField;
     QTest::newRow("complete") << complete() << true << "" << 0 << false;
-    QTest::newRow("no taxa, no locality: taxa first")
-        << with([](auto &r) { r.taxa.clear(); r.locality.clear(); }) << true
-        << "Ohne Arten macht das Ganze keinen Sinn!" << int(F::TaxonInput) << false;
+    QTest::newRow("no taxa, no locality: taxa first") << with([](auto &r) {
+        r.taxa.clear();
+        r.locality.clear();
+    }) << true << "Ohne Arten macht das Ganze keinen Sinn!"
+                                                      << int(F::TaxonInput) << false;
     QTest::newRow("no locality") << with([](auto &r) { r.locality.clear(); }) << true
                                  << "Sie müssen einen Fundort eingeben" << int(F::Locality) << false;
     QTest::newRow("no date") << with([](auto &r) { r.date.clear(); }) << true << "Sie müssen ein Datum eingeben"
                              << int(F::Date) << false;
-    QTest::newRow("neither reference nor system")
-        << with([](auto &r) { r.spatialReference.clear(); r.systemText.clear(); }) << true
-        << "Sie müssen einen Raumbezug und ein passendes Raumbezugssystem eingeben" << int(F::SpatialReference)
-        << false;
-    QTest::newRow("reference without system") << with([](auto &r) { r.systemText.clear(); }) << true
-                                              << "Sie müssen ein Raumbezugssystem auswählen"
-                                              << int(F::ReferenceSystem) << false;
-    QTest::newRow("system without reference") << with([](auto &r) { r.spatialReference.clear(); }) << true
-                                              << "Sie müssen einen Raumbezug eingeben" << int(F::SpatialReference)
-                                              << false;
+    QTest::newRow("neither reference nor system") << with([](auto &r) {
+        r.spatialReference.clear();
+        r.systemText.clear();
+    }) << true << "Sie müssen einen Raumbezug und ein passendes Raumbezugssystem eingeben"
+                                                  << int(F::SpatialReference) << false;
+    QTest::newRow("reference without system")
+        << with([](auto &r) { r.systemText.clear(); }) << true << "Sie müssen ein Raumbezugssystem auswählen"
+        << int(F::ReferenceSystem) << false;
+    QTest::newRow("system without reference")
+        << with([](auto &r) { r.spatialReference.clear(); }) << true << "Sie müssen einen Raumbezug eingeben"
+        << int(F::SpatialReference) << false;
     QTest::newRow("reference of another strip")
         << with([](auto &r) { r.systemText = "Gauß-Krüger-Streifen 2 (GKr2)"; }) << true
         << "Der unter \"Raumbezug\" eingegebene Wert gehört nicht \n\rzu dem ausgewählten Raumbezugssystem oder\n\rdie "
@@ -75,12 +78,14 @@ void TestRecordCheck::firstFault_data()
         << int(F::SpatialReference) << true;
     QTest::newRow("no radius, required") << with([](auto &r) { r.radius.clear(); }) << true
                                          << "Sie müssen einen Unschärferadius eingeben" << int(F::Radius) << false;
-    QTest::newRow("no radius, optional: observers next")
-        << with([](auto &r) { r.radius.clear(); r.observers.clear(); }) << false
-        << "Sie müssen mindestens einen Kartierer auswählen" << int(F::Observers) << false;
-    QTest::newRow("radius 0 even when optional") << with([](auto &r) { r.radius = "00"; }) << false
-                                                 << "Ein Unschärferadius von 0 ist nicht möglich" << int(F::Radius)
-                                                 << false;
+    QTest::newRow("no radius, optional: observers next") << with([](auto &r) {
+        r.radius.clear();
+        r.observers.clear();
+    }) << false << "Sie müssen mindestens einen Kartierer auswählen"
+                                                         << int(F::Observers) << false;
+    QTest::newRow("radius 0 even when optional")
+        << with([](auto &r) { r.radius = "00"; }) << false << "Ein Unschärferadius von 0 ist nicht möglich"
+        << int(F::Radius) << false;
     QTest::newRow("no observer") << with([](auto &r) { r.observers.clear(); }) << true
                                  << "Sie müssen mindestens einen Kartierer auswählen" << int(F::Observers) << false;
 }

@@ -17,7 +17,8 @@ private:
 };
 
 namespace {
-const QStringList Umlauts = {QStringLiteral("Müller, Hans"), QStringLiteral("Weiß, Käthe"), QStringLiteral("Öztürk, Ähre")};
+const QStringList Umlauts = {QStringLiteral("Müller, Hans"), QStringLiteral("Weiß, Käthe"),
+                             QStringLiteral("Öztürk, Ähre")};
 
 QByteArray withBom(const char *bom, const QByteArray &body)
 {

@@ -37,7 +37,8 @@ void TestAbout::firstLineShowsVersionAndStartDate()
     const QString date = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
     QCOMPARE(about.findChild<QLabel *>("Label1")->text(), expectedHead + date + u')');
     QCOMPARE(about.windowTitle(), QStringLiteral("Über Nembra"));
-    QVERIFY(about.findChild<QLabel *>("Label2")->text().startsWith(QStringLiteral("Einfache Dateneingabe für Artbeobachtungen")));
+    QVERIFY(about.findChild<QLabel *>("Label2")->text().startsWith(
+        QStringLiteral("Einfache Dateneingabe für Artbeobachtungen")));
 }
 
 void TestAbout::okClosesAndTextsStay()

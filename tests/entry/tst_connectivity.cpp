@@ -3,15 +3,16 @@
 #include "AppFolder.h"
 #include "DozadiRad.h"
 #include "NembraApplication.h"
-#include "WidgetTest.h"
 #include "Ping5.h"
 #include "RecordingMessages.h"
+#include "WidgetTest.h"
 
 namespace {
 
-const QString Warning = QStringLiteral("Sie haben vermutlich keine Verbindung mit dem Internet\n\rDer Koordinatenpicker "
-                                       "verwendet Google Maps. \n\rDamit er ohne Fehlermeldungen funktioniert, müssen "
-                                       "Sie \n\rzuerst eine Verbindung herstellen");
+const QString Warning = QStringLiteral(
+    "Sie haben vermutlich keine Verbindung mit dem Internet\n\rDer Koordinatenpicker "
+    "verwendet Google Maps. \n\rDamit er ohne Fehlermeldungen funktioniert, müssen "
+    "Sie \n\rzuerst eine Verbindung herstellen");
 
 // Every echo times out, or every echo is answered.
 class FakeService : public IcmpService {

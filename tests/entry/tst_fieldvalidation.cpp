@@ -11,9 +11,9 @@
 #include "AppFolder.h"
 #include "DozadiRad.h"
 #include "NembraApplication.h"
-#include "WidgetTest.h"
 #include "RecordingMessages.h"
 #include "TStringGrid.h"
+#include "WidgetTest.h"
 
 using Kind = Messages::Kind;
 
@@ -106,14 +106,30 @@ void TestFieldValidation::filtersSwallowAndPass_data()
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("text");
-    QTest::newRow("Edit5 swallows a n . blank") << "Edit5" << "a5n.1 2" << "512";
-    QTest::newRow("Edit5 passes , ; N E S W - /") << "Edit5" << "49,5N;6,6E-S/W" << "49,5N;6,6E-S/W";
-    QTest::newRow("Edit5 swallows umlauts and lower case") << "Edit5" << "äe5" << "5";
-    QTest::newRow("Edit4 date characters only") << "Edit4" << "1a.5/2 x-,3" << "1.5/2-3";
-    QTest::newRow("Edit6 digits and slash") << "Edit6" << "5408/1a-,N " << "5408/1";
-    QTest::newRow("Edit7 digits and dash") << "Edit7" << "4a5 .0-x9" << "450-9";
-    QTest::newRow("Edit2 digits only") << "Edit2" << "a-5x3 ." << "53";
-    QTest::newRow("Edit3 takes everything") << "Edit3" << "Am Weg, 3. Ecke!" << "Am Weg, 3. Ecke!";
+    QTest::newRow("Edit5 swallows a n . blank") << "Edit5"
+                                                << "a5n.1 2"
+                                                << "512";
+    QTest::newRow("Edit5 passes , ; N E S W - /") << "Edit5"
+                                                  << "49,5N;6,6E-S/W"
+                                                  << "49,5N;6,6E-S/W";
+    QTest::newRow("Edit5 swallows umlauts and lower case") << "Edit5"
+                                                           << "äe5"
+                                                           << "5";
+    QTest::newRow("Edit4 date characters only") << "Edit4"
+                                                << "1a.5/2 x-,3"
+                                                << "1.5/2-3";
+    QTest::newRow("Edit6 digits and slash") << "Edit6"
+                                            << "5408/1a-,N "
+                                            << "5408/1";
+    QTest::newRow("Edit7 digits and dash") << "Edit7"
+                                           << "4a5 .0-x9"
+                                           << "450-9";
+    QTest::newRow("Edit2 digits only") << "Edit2"
+                                       << "a-5x3 ."
+                                       << "53";
+    QTest::newRow("Edit3 takes everything") << "Edit3"
+                                            << "Am Weg, 3. Ecke!"
+                                            << "Am Weg, 3. Ecke!";
 }
 
 void TestFieldValidation::filtersSwallowAndPass()
@@ -133,13 +149,20 @@ void TestFieldValidation::escapeEmpties_data()
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<bool>("emptied");
-    QTest::newRow("date") << "Edit4" << "1.5" << true;
-    QTest::newRow("spatial reference") << "Edit5" << "49N" << true;
-    QTest::newRow("grid reference") << "Edit6" << "5408" << true;
-    QTest::newRow("altitude") << "Edit7" << "450" << true;
-    QTest::newRow("taxon input") << "Edit1" << "abi" << true;
-    QTest::newRow("radius stays") << "Edit2" << "25" << false;
-    QTest::newRow("locality stays") << "Edit3" << "Weg" << false;
+    QTest::newRow("date") << "Edit4"
+                          << "1.5" << true;
+    QTest::newRow("spatial reference") << "Edit5"
+                                       << "49N" << true;
+    QTest::newRow("grid reference") << "Edit6"
+                                    << "5408" << true;
+    QTest::newRow("altitude") << "Edit7"
+                              << "450" << true;
+    QTest::newRow("taxon input") << "Edit1"
+                                 << "abi" << true;
+    QTest::newRow("radius stays") << "Edit2"
+                                  << "25" << false;
+    QTest::newRow("locality stays") << "Edit3"
+                                    << "Weg" << false;
 }
 
 void TestFieldValidation::escapeEmpties()
@@ -157,14 +180,30 @@ void TestFieldValidation::enterMovesOn_data()
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("next");
-    QTest::newRow("locality") << "Edit3" << "Weg" << "Edit4";
-    QTest::newRow("empty date") << "Edit4" << "" << "Edit5";
-    QTest::newRow("valid date") << "Edit4" << "1.3.2011" << "Edit5";
-    QTest::newRow("spatial reference, unchecked") << "Edit5" << "1" << "ComboBox1";
-    QTest::newRow("radius") << "Edit2" << "25" << "Edit6";
-    QTest::newRow("grid reference, unchecked") << "Edit6" << "1" << "ComboBox2";
-    QTest::newRow("empty altitude") << "Edit7" << "" << "Memo1";
-    QTest::newRow("valid altitude") << "Edit7" << "450" << "Memo1";
+    QTest::newRow("locality") << "Edit3"
+                              << "Weg"
+                              << "Edit4";
+    QTest::newRow("empty date") << "Edit4"
+                                << ""
+                                << "Edit5";
+    QTest::newRow("valid date") << "Edit4"
+                                << "1.3.2011"
+                                << "Edit5";
+    QTest::newRow("spatial reference, unchecked") << "Edit5"
+                                                  << "1"
+                                                  << "ComboBox1";
+    QTest::newRow("radius") << "Edit2"
+                            << "25"
+                            << "Edit6";
+    QTest::newRow("grid reference, unchecked") << "Edit6"
+                                               << "1"
+                                               << "ComboBox2";
+    QTest::newRow("empty altitude") << "Edit7"
+                                    << ""
+                                    << "Memo1";
+    QTest::newRow("valid altitude") << "Edit7"
+                                    << "450"
+                                    << "Memo1";
 }
 
 void TestFieldValidation::enterMovesOn()
@@ -223,8 +262,9 @@ void TestFieldValidation::invalidDateKeepsTheFocus()
     edit("Edit4")->setFocus();
     edit("Edit4")->setText("1a.5.2010");
     press(Qt::Key_Return);
-    QCOMPARE(fx_.msgs->shown.constLast().text, QStringLiteral("Datumsangabe nicht korrekt: \n\rDatum enthält eine "
-                                                           "ungültige Tages-, Monats- oder Jahresangabe"));
+    QCOMPARE(fx_.msgs->shown.constLast().text,
+             QStringLiteral("Datumsangabe nicht korrekt: \n\rDatum enthält eine "
+                            "ungültige Tages-, Monats- oder Jahresangabe"));
     QCOMPARE(edit("Edit4")->text(), QStringLiteral("1a.5.2010"));
 }
 
@@ -251,35 +291,53 @@ void TestFieldValidation::boxTakingTheFocusIsNoLeaving()
 
 void TestFieldValidation::spatialReferenceCheckedInCombo_data()
 {
-    QTest::addColumn<QString>("system");   // combo text, empty: the start item
+    QTest::addColumn<QString>("system"); // combo text, empty: the start item
     QTest::addColumn<QString>("reference");
     QTest::addColumn<int>("key");
-    QTest::addColumn<QString>("message");  // empty: none
+    QTest::addColumn<QString>("message"); // empty: none
     QTest::addColumn<QString>("focus");
     const QString gkHead = QStringLiteral("Der unter \"Raumbezug\" eingegebene Wert gehört nicht \n\rzu dem "
                                           "ausgewählten Raumbezugssystem oder\n\rdie Eingabe ist fehlerhaft\n\r");
-    const QString ltlnHead = QStringLiteral("Der unter \"Raumbezug\" eingegebene Wert gehört nicht \n\rzu dem "
-                                            "ausgewählten Raumbezugssystem oder\n\rdie Eingabe ist fehlerhaft;\n\r\n\r");
+    const QString ltlnHead = QStringLiteral(
+        "Der unter \"Raumbezug\" eingegebene Wert gehört nicht \n\rzu dem "
+        "ausgewählten Raumbezugssystem oder\n\rdie Eingabe ist fehlerhaft;\n\r\n\r");
     const int enter = Qt::Key_Return, tab = Qt::Key_Tab, backtab = Qt::Key_Backtab;
-    QTest::newRow("GKr3 valid, Enter") << "" << "3512345;5412345" << enter << "" << "Edit2";
-    QTest::newRow("GKr3 valid, Tab") << "" << "3512345;5412345" << tab << "" << "Edit2";
-    QTest::newRow("GKr3 wrong strip, Enter") << "" << "2512345;5412345" << enter
-                                             << gkHead + "\n\rStreifennummer 3 erwartet" << "Edit5";
-    QTest::newRow("GKr3 wrong strip, Tab") << "" << "2512345;5412345" << tab
-                                           << gkHead + "\n\rStreifennummer 3 erwartet" << "Edit5";
-    QTest::newRow("empty reference, Enter") << "" << "" << enter << "" << "Edit2";
-    QTest::newRow("Shift+Tab valid") << "" << "3512345;5412345" << backtab << "" << "Edit5";
-    QTest::newRow("Shift+Tab invalid") << "" << "351;5412345" << backtab << gkHead + "\n\rx-Wert hat keine 7 Stellen"
+    QTest::newRow("GKr3 valid, Enter") << ""
+                                       << "3512345;5412345" << enter << ""
+                                       << "Edit2";
+    QTest::newRow("GKr3 valid, Tab") << ""
+                                     << "3512345;5412345" << tab << ""
+                                     << "Edit2";
+    QTest::newRow("GKr3 wrong strip, Enter") << ""
+                                             << "2512345;5412345" << enter << gkHead + "\n\rStreifennummer 3 erwartet"
+                                             << "Edit5";
+    QTest::newRow("GKr3 wrong strip, Tab") << ""
+                                           << "2512345;5412345" << tab << gkHead + "\n\rStreifennummer 3 erwartet"
+                                           << "Edit5";
+    QTest::newRow("empty reference, Enter") << ""
+                                            << "" << enter << ""
+                                            << "Edit2";
+    QTest::newRow("Shift+Tab valid") << ""
+                                     << "3512345;5412345" << backtab << ""
+                                     << "Edit5";
+    QTest::newRow("Shift+Tab invalid") << ""
+                                       << "351;5412345" << backtab << gkHead + "\n\rx-Wert hat keine 7 Stellen"
                                        << "Edit5";
-    QTest::newRow("xyz checks nothing") << "xyz" << "1" << tab << "" << "Edit2";
-    QTest::newRow("GKr3 LTLN runs Gauss-Krüger") << "GKr3 LTLN" << "49N;6E" << enter
-                                                 << gkHead + "\n\rx-Wert hat keine 7 Stellen\n\ry-Wert hat keine 7 "
-                                                             "Stellen\n\rStreifennummer 3 erwartet"
+    QTest::newRow("xyz checks nothing") << "xyz"
+                                        << "1" << tab << ""
+                                        << "Edit2";
+    QTest::newRow("GKr3 LTLN runs Gauss-Krüger") << "GKr3 LTLN"
+                                                 << "49N;6E" << enter
+                                                 << gkHead
+            + "\n\rx-Wert hat keine 7 Stellen\n\ry-Wert hat keine 7 "
+              "Stellen\n\rStreifennummer 3 erwartet"
                                                  << "Edit5";
-    QTest::newRow("QQQ and QYX: QYX") << "QQQ QYX" << "5408/13" << enter
-                                      << "Raumbezug falsch: \n\rMinutenfeld nicht korrekt" << "Edit5";
-    QTest::newRow("LTLN item") << "Breite/Länge - WGS84 (LTLN)" << "49N;180E" << enter
-                               << ltlnHead + "Länge nicht zwischen 0° und 180°" << "Edit5";
+    QTest::newRow("QQQ and QYX: QYX") << "QQQ QYX"
+                                      << "5408/13" << enter << "Raumbezug falsch: \n\rMinutenfeld nicht korrekt"
+                                      << "Edit5";
+    QTest::newRow("LTLN item") << "Breite/Länge - WGS84 (LTLN)"
+                               << "49N;180E" << enter << ltlnHead + "Länge nicht zwischen 0° und 180°"
+                               << "Edit5";
 }
 
 void TestFieldValidation::spatialReferenceCheckedInCombo()
@@ -311,10 +369,14 @@ void TestFieldValidation::gridReferenceCheckedInCombo_data()
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("focus");
     QTest::newRow("QYX invalid, Enter") << "5408/13" << int(Qt::Key_Return)
-                                        << "Raumbezug falsch: \n\rMinutenfeld nicht korrekt" << "Edit6";
-    QTest::newRow("QYX valid, Tab") << "5408/235" << int(Qt::Key_Tab) << "" << "CheckListBox1";
-    QTest::newRow("empty, Tab") << "" << int(Qt::Key_Tab) << "" << "CheckListBox1";
-    QTest::newRow("Shift+Tab") << "5408/235" << int(Qt::Key_Backtab) << "" << "Edit6";
+                                        << "Raumbezug falsch: \n\rMinutenfeld nicht korrekt"
+                                        << "Edit6";
+    QTest::newRow("QYX valid, Tab") << "5408/235" << int(Qt::Key_Tab) << ""
+                                    << "CheckListBox1";
+    QTest::newRow("empty, Tab") << "" << int(Qt::Key_Tab) << ""
+                                << "CheckListBox1";
+    QTest::newRow("Shift+Tab") << "5408/235" << int(Qt::Key_Backtab) << ""
+                               << "Edit6";
 }
 
 void TestFieldValidation::gridReferenceCheckedInCombo()
@@ -334,15 +396,24 @@ void TestFieldValidation::altitudeOnEnter_data()
 {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("line"); // empty: valid, focus to Memo1
-    QTest::newRow("450") << "450" << "";
-    QTest::newRow("8848") << "8848" << "";
-    QTest::newRow("8849") << "8849" << "Sie haben über dem Mt.Everest kartiert";
-    QTest::newRow("300-450") << "300-450" << "";
-    QTest::newRow("450-300") << "450-300" << "2. Wert der Höhenspanne unter erstem Wert";
-    QTest::newRow("450-450") << "450-450" << "2. Wert der Höhenspanne gleich erstem Wert";
-    QTest::newRow("-450") << "-450" << "Zeichen \"-\" am Anfang";
-    QTest::newRow("450-") << "450-" << "Zeichen \"-\" am Ende";
-    QTest::newRow("1-2-3") << "1-2-3" << "Zeichen \"-\" doppelt in der Höhenspanne";
+    QTest::newRow("450") << "450"
+                         << "";
+    QTest::newRow("8848") << "8848"
+                          << "";
+    QTest::newRow("8849") << "8849"
+                          << "Sie haben über dem Mt.Everest kartiert";
+    QTest::newRow("300-450") << "300-450"
+                             << "";
+    QTest::newRow("450-300") << "450-300"
+                             << "2. Wert der Höhenspanne unter erstem Wert";
+    QTest::newRow("450-450") << "450-450"
+                             << "2. Wert der Höhenspanne gleich erstem Wert";
+    QTest::newRow("-450") << "-450"
+                          << "Zeichen \"-\" am Anfang";
+    QTest::newRow("450-") << "450-"
+                          << "Zeichen \"-\" am Ende";
+    QTest::newRow("1-2-3") << "1-2-3"
+                           << "Zeichen \"-\" doppelt in der Höhenspanne";
 }
 
 void TestFieldValidation::altitudeOnEnter()
@@ -399,7 +470,8 @@ void TestFieldValidation::completenessInOrder()
         QCOMPARE(fx_.msgs->texts(), QStringList{QString::fromUtf8(step.message)});
         const bool validatorMessage = QString::fromUtf8(step.message).startsWith("Der unter");
         QCOMPARE(fx_.msgs->shown[0].kind, validatorMessage ? Kind::Error : Kind::InputCheck);
-        QCOMPARE(fx_.msgs->shown[0].caption, validatorMessage ? QStringLiteral("Fehler") : QStringLiteral("Eingabekontrolle"));
+        QCOMPARE(fx_.msgs->shown[0].caption,
+                 validatorMessage ? QStringLiteral("Fehler") : QStringLiteral("Eingabekontrolle"));
         QCOMPARE(focused(), QString::fromUtf8(step.focus));
         QVERIFY(fx_.msgs->saveDialogs.isEmpty());
     }
@@ -416,9 +488,12 @@ void TestFieldValidation::optionalRadius_data()
 {
     QTest::addColumn<QString>("radius");
     QTest::addColumn<QString>("message"); // empty: passes on to the export
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("0") << "0" << "Ein Unschärferadius von 0 ist nicht möglich";
-    QTest::newRow("25") << "25" << "";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("0") << "0"
+                       << "Ein Unschärferadius von 0 ist nicht möglich";
+    QTest::newRow("25") << "25"
+                        << "";
 }
 
 void TestFieldValidation::optionalRadius()
@@ -445,7 +520,8 @@ void TestFieldValidation::optionalRadius()
     fx_.msgs->shown.clear();
     QTest::mouseClick(control("BtnSpeichern"), Qt::LeftButton);
     QCOMPARE(fx_.msgs->texts().constFirst(),
-             radius.isEmpty() ? QStringLiteral("Sie müssen einen Unschärferadius eingeben") : fx_.msgs->texts().constFirst());
+             radius.isEmpty() ? QStringLiteral("Sie müssen einen Unschärferadius eingeben")
+                              : fx_.msgs->texts().constFirst());
 }
 
 void TestFieldValidation::pastedRadiusThatIsNoInteger()

@@ -17,9 +17,9 @@
 #include "ErrorGuard.h"
 #include "KeyPressFilter.h"
 #include "NembraApplication.h"
-#include "WidgetTest.h"
 #include "RecordingMessages.h"
 #include "TStringGrid.h"
+#include "WidgetTest.h"
 
 using Kind = Messages::Kind;
 
@@ -80,13 +80,24 @@ void TestObservationForm::controlsAndInitialContents()
         const char *name;
         QRect geometry;
     } placed[] = {
-        {"Edit3", {85, 13, 244, 21}},     {"Edit4", {512, 13, 121, 21}},      {"Edit5", {85, 45, 148, 21}},
-        {"ComboBox1", {360, 45, 177, 21}}, {"Edit2", {574, 45, 59, 21}},       {"Edit6", {85, 72, 148, 21}},
-        {"ComboBox2", {360, 72, 177, 21}}, {"CheckListBox1", {85, 99, 148, 86}}, {"LMDImageComboBox1", {386, 101, 151, 24}},
-        {"Edit7", {543, 101, 90, 21}},     {"Memo1", {282, 147, 351, 62}},     {"Edit1", {114, 236, 263, 21}},
-        {"ArtenStrGr1", {16, 271, 507, 233}}, {"BtnSippeLoeschen", {529, 271, 104, 25}},
-        {"BtnAlleSippenLoeschen", {529, 302, 104, 25}}, {"BtnSpeichern", {529, 448, 104, 25}},
-        {"BtnEnde", {529, 479, 104, 25}},  {"LMDButton1", {239, 40, 26, 26}},
+        {"Edit3", {85, 13, 244, 21}},
+        {"Edit4", {512, 13, 121, 21}},
+        {"Edit5", {85, 45, 148, 21}},
+        {"ComboBox1", {360, 45, 177, 21}},
+        {"Edit2", {574, 45, 59, 21}},
+        {"Edit6", {85, 72, 148, 21}},
+        {"ComboBox2", {360, 72, 177, 21}},
+        {"CheckListBox1", {85, 99, 148, 86}},
+        {"LMDImageComboBox1", {386, 101, 151, 24}},
+        {"Edit7", {543, 101, 90, 21}},
+        {"Memo1", {282, 147, 351, 62}},
+        {"Edit1", {114, 236, 263, 21}},
+        {"ArtenStrGr1", {16, 271, 507, 233}},
+        {"BtnSippeLoeschen", {529, 271, 104, 25}},
+        {"BtnAlleSippenLoeschen", {529, 302, 104, 25}},
+        {"BtnSpeichern", {529, 448, 104, 25}},
+        {"BtnEnde", {529, 479, 104, 25}},
+        {"LMDButton1", {239, 40, 26, 26}},
     };
     for (const auto &p : placed) {
         QWidget *w = control(form, p.name);
@@ -190,9 +201,24 @@ void TestObservationForm::tabOrderFollowsTheForm()
     QVERIFY(showActive(form));
     QCOMPARE(form.centralWidget()->size(), QSize(652, 528));
     QCOMPARE(QApplication::focusWidget(), control(form, "Edit3"));
-    const QStringList order = {"Edit4", "Edit5", "ComboBox1", "Edit2", "Edit6", "ComboBox2", "CheckListBox1",
-                               "LMDImageComboBox1", "Edit7", "Memo1", "Edit1", "ArtenStrGr1", "BtnSippeLoeschen",
-                               "BtnAlleSippenLoeschen", "BtnSpeichern", "BtnEnde", "LMDButton1", "Edit3"};
+    const QStringList order = {"Edit4",
+                               "Edit5",
+                               "ComboBox1",
+                               "Edit2",
+                               "Edit6",
+                               "ComboBox2",
+                               "CheckListBox1",
+                               "LMDImageComboBox1",
+                               "Edit7",
+                               "Memo1",
+                               "Edit1",
+                               "ArtenStrGr1",
+                               "BtnSippeLoeschen",
+                               "BtnAlleSippenLoeschen",
+                               "BtnSpeichern",
+                               "BtnEnde",
+                               "LMDButton1",
+                               "Edit3"};
     auto focusedControl = [] {
         QWidget *w = QApplication::focusWidget();
         // An editable combo box takes the focus in its line edit.
@@ -284,7 +310,8 @@ void TestObservationForm::missingListsEndTheProgram_data()
     QTest::addColumn<bool>("observers");
     QTest::addColumn<QStringList>("warnings");
     const QString taxaMissing = QStringLiteral("Artendatei nicht gefunden\n\rProgramm wird beendet");
-    const QString observersMissing = QStringLiteral("Datei mit Liste der Beobachter nicht gefunden\n\rProgramm wird beendet");
+    const QString observersMissing = QStringLiteral(
+        "Datei mit Liste der Beobachter nicht gefunden\n\rProgramm wird beendet");
     QTest::newRow("taxon list missing") << false << true << QStringList{taxaMissing};
     QTest::newRow("observer list missing") << true << false << QStringList{observersMissing};
     QTest::newRow("both missing") << false << false << QStringList{taxaMissing, observersMissing};

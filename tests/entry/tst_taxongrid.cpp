@@ -14,9 +14,9 @@
 #include "Immutable.h"
 #include "ListSelectDlg.h"
 #include "NembraApplication.h"
-#include "WidgetTest.h"
 #include "RecordingMessages.h"
 #include "TStringGrid.h"
+#include "WidgetTest.h"
 
 using Kind = Messages::Kind;
 
@@ -291,8 +291,9 @@ void TestTaxonGrid::exportReplacesExistingFile()
 {
     fillCompleteRecord();
     const QString target = fx_.app->path() + "Data/alt.csv";
-    fx_.app->write("Data/alt.csv", "alter Inhalt, viel l\xE4nger als die neue Datei ........................................"
-                                "........................................................................");
+    fx_.app->write("Data/alt.csv",
+                   "alter Inhalt, viel l\xE4nger als die neue Datei ........................................"
+                   "........................................................................");
     fx_.msgs->savePath = target;
     QVERIFY(fx_.form->DatenSpeichern());
     QFile expected(QFINDTESTDATA("data/export_complete.csv"));
@@ -313,10 +314,11 @@ void TestTaxonGrid::exportFailureKeepsOldFile()
     QTest::qWait(50);
     QCOMPARE(fx_.msgs->shown.size(), 1);
     QCOMPARE(fx_.msgs->shown[0].kind, Kind::AppError);
-    QVERIFY2(fx_.msgs->shown[0].text.startsWith("Datei \"" + fx_.app->path() + "Data/ordner/x.csv\" kann nicht erstellt werden. "),
+    QVERIFY2(fx_.msgs->shown[0].text.startsWith("Datei \"" + fx_.app->path()
+                                                + "Data/ordner/x.csv\" kann nicht erstellt werden. "),
              qPrintable(fx_.msgs->shown[0].text));
-    QVERIFY(fx_.msgs->shown[0].text.size() > QStringLiteral("Datei \"\" kann nicht erstellt werden. ").size()
-                                            + fx_.msgs->savePath.size());
+    QVERIFY(fx_.msgs->shown[0].text.size()
+            > QStringLiteral("Datei \"\" kann nicht erstellt werden. ").size() + fx_.msgs->savePath.size());
     QCOMPARE(readFile(fx_.app->path() + "Data/ordner"), QByteArray("kein Ordner"));
 
     // An existing file that cannot be replaced keeps its old content.
@@ -327,7 +329,8 @@ void TestTaxonGrid::exportFailureKeepsOldFile()
             fx_.msgs->savePath = fx_.app->path() + "Data/alt.csv";
             guarded([&] { fx_.form->DatenSpeichern(); });
             QCOMPARE(fx_.msgs->shown.constLast().kind, Kind::AppError);
-            QVERIFY(fx_.msgs->shown.constLast().text.startsWith("Datei \"" + fx_.msgs->savePath + "\" kann nicht erstellt werden. "));
+            QVERIFY(fx_.msgs->shown.constLast().text.startsWith("Datei \"" + fx_.msgs->savePath
+                                                                + "\" kann nicht erstellt werden. "));
             QCOMPARE(readFile(fx_.msgs->savePath), QByteArray("alter Inhalt"));
             fx_.msgs->shown.removeLast();
         }
@@ -366,7 +369,8 @@ void TestTaxonGrid::exportWithoutSystemCode()
     control<QComboBox>("ComboBox1")->setEditText("Gauss-Krueger");
     fx_.msgs->savePath = fx_.app->path() + "Data/x.csv";
     QVERIFY(!fx_.form->DatenSpeichern());
-    QCOMPARE(fx_.msgs->texts(), QStringList{"Raumreferenzsystem konnte nicht extrahiert werden\n\rSpeichern wird abgebrochen"});
+    QCOMPARE(fx_.msgs->texts(),
+             QStringList{"Raumreferenzsystem konnte nicht extrahiert werden\n\rSpeichern wird abgebrochen"});
     QCOMPARE(fx_.msgs->shown[0].caption, QStringLiteral("Warnung"));
     QVERIFY(fx_.msgs->saveDialogs.isEmpty());
     control<QComboBox>("ComboBox1")->setEditText("System (LTLNX)");
@@ -381,7 +385,8 @@ void TestTaxonGrid::exportWithTooLongGridCode()
     const QString target = fx_.app->path() + "Data/x.csv";
     fx_.msgs->savePath = target;
     QVERIFY(fx_.form->DatenSpeichern());
-    QCOMPARE(fx_.msgs->shown[0].text, QStringLiteral("Rastersystem konnte nicht extrahiert werden\n\rSpeichere leere Angabe"));
+    QCOMPARE(fx_.msgs->shown[0].text,
+             QStringLiteral("Rastersystem konnte nicht extrahiert werden\n\rSpeichere leere Angabe"));
     QCOMPARE(fx_.msgs->shown[0].kind, Kind::Warning);
     const QList<QByteArray> lines = readFile(target).split('\n');
     QVERIFY(lines[1].contains("\"25\",\"FlorKart Kurznotiz\",\"\",\"Hang"));

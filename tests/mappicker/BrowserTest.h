@@ -19,8 +19,9 @@ namespace BrowserTest {
 inline void prepare()
 {
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--disable-background-networking --disable-component-update "
-                                          "--no-proxy-server --disable-gpu");
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS",
+            "--disable-background-networking --disable-component-update "
+            "--no-proxy-server --disable-gpu");
     MapService::registerSchemes();
 }
 
@@ -68,13 +69,13 @@ inline bool waitFor(QWebEnginePage *page, const QString &condition, int timeoutM
 // The main of a browser test: the schemes before the application object of
 // type App, the tiles offline and the bridge's classes registered after it,
 // as the program starts.
-#define NEMBRA_BROWSER_TEST_MAIN(App, TestClass)                                                                    \
-    int main(int argc, char *argv[])                                                                              \
-    {                                                                                                             \
-        BrowserTest::prepare();                                                                                   \
-        App app(argc, argv);                                                                                      \
-        BrowserTest::offline();                                                                                   \
-        registerWrappers(ClassMap());                                                                             \
-        TestClass test;                                                                                           \
-        return QTest::qExec(&test, argc, argv);                                                                   \
+#define NEMBRA_BROWSER_TEST_MAIN(App, TestClass)                                                                       \
+    int main(int argc, char *argv[])                                                                                   \
+    {                                                                                                                  \
+        BrowserTest::prepare();                                                                                        \
+        App app(argc, argv);                                                                                           \
+        BrowserTest::offline();                                                                                        \
+        registerWrappers(ClassMap());                                                                                  \
+        TestClass test;                                                                                                \
+        return QTest::qExec(&test, argc, argv);                                                                        \
     }

@@ -1,7 +1,7 @@
 #include <QApplication>
+#include <QDesktopServices>
 #include <QLineEdit>
 #include <QMainWindow>
-#include <QDesktopServices>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
@@ -94,8 +94,9 @@ void TestMapPage::composedDocument()
     const QStringList lines = MapDocument::lines("49.451870", "6.6607189", "maps.example.localhost");
     QCOMPARE(lines.size(), 77);
     QCOMPARE(lines[45], QStringLiteral("        map.setCenter(new GLatLng(49.451870, 6.6607189), 14);"));
-    QCOMPARE(lines[4], QStringLiteral("    <script src=\"http://maps.example.localhost/maps?file=api&amp;v=2\" "
-                                      "type=\"text/javascript\"></script>"));
+    QCOMPARE(lines[4],
+             QStringLiteral("    <script src=\"http://maps.example.localhost/maps?file=api&amp;v=2\" "
+                            "type=\"text/javascript\"></script>"));
     QCOMPARE(lines[37], QStringLiteral("\t\t     markersArray = [];"));
     QCOMPARE(lines[0], QStringLiteral("<html>"));
     QCOMPARE(lines[76], QStringLiteral("</html>"));
@@ -285,9 +286,12 @@ void TestMapPage::bridgeAnswersOnlyTheOwnDocument()
 {
     loadMap();
     const QString endpoint = maps_->bridgeEndpoint();
-    const QString request = QStringLiteral(
-        "(function(){ var x = new XMLHttpRequest(); try { x.open('GET', '%1' + encodeURIComponent('{\"op\":\"external\"}'), false);"
-        " x.send(); return x.status + ':' + x.responseText; } catch (e) { return 'error:' + e.name; } })()").arg(endpoint);
+    const QString request =
+        QStringLiteral(
+            "(function(){ var x = new XMLHttpRequest(); try { x.open('GET', '%1' + "
+            "encodeURIComponent('{\"op\":\"external\"}'), false);"
+            " x.send(); return x.status + ':' + x.responseText; } catch (e) { return 'error:' + e.name; } })()")
+            .arg(endpoint);
     QVERIFY(eval(view_->page(), request).toString().startsWith("200:{"));
 
     QWebEngineView foreign;
@@ -317,19 +321,25 @@ void TestMapPage::pageScriptReachesNativeObjects()
     QCOMPARE(eval(view_->page(), script).toString(),
              QStringLiteral("vorher|49,45187N;6,66071E|Absichtlich fehlgeschlagen|QLineEdit|true"));
     QCOMPARE(edit->text(), QStringLiteral("49,45187N;6,66071E"));
-    QVERIFY(eval(view_->page(), "(function(){ try { external.gibtsnicht; return 'no'; } catch (e) { return 'thrown'; } })()")
-                .toString() == "thrown");
+    QVERIFY(eval(view_->page(),
+                 "(function(){ try { external.gibtsnicht; return 'no'; } catch (e) { return 'thrown'; } })()")
+                .toString()
+            == "thrown");
 }
 
 void TestMapPage::scriptRunDuringACallRunsBeforeItReturns()
 {
     loadMap();
     TRecordingExternal::onClick = [this] { maps_->ExecJS("window.fromNative = (window.fromNative || 0) + 1;"); };
-    QCOMPARE(eval(view_->page(), "(function(){ external.newCoordinate('1', '2'); return window.fromNative; })()").toInt(), 1);
+    QCOMPARE(
+        eval(view_->page(), "(function(){ external.newCoordinate('1', '2'); return window.fromNative; })()").toInt(),
+        1);
     // A failing script of that kind throws in the page.
     TRecordingExternal::onClick = [this] { maps_->ExecJS("gibtEsNicht();"); };
-    QCOMPARE(eval(view_->page(), "(function(){ try { external.newCoordinate('1', '2'); return 'no'; }"
-                                 " catch (e) { return e.name; } })()").toString(),
+    QCOMPARE(eval(view_->page(),
+                  "(function(){ try { external.newCoordinate('1', '2'); return 'no'; }"
+                  " catch (e) { return e.name; } })()")
+                 .toString(),
              QStringLiteral("ReferenceError"));
 }
 

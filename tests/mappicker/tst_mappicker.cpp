@@ -5,9 +5,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
-#include <QScreen>
 #include <QToolButton>
 
 #include "AppFolder.h"
@@ -139,8 +139,10 @@ void TestMapPicker::elevation_data()
     QTest::addColumn<QByteArray>("body");
     QTest::addColumn<QString>("altitude");
     QTest::addColumn<QString>("warning");
-    QTest::newRow("altitude with line end") << 200 << QByteArray("123\r\n") << "123" << "";
-    QTest::newRow("error status: a warning") << 500 << QByteArray("kaputt") << "" << "Unbekannter Fehler";
+    QTest::newRow("altitude with line end") << 200 << QByteArray("123\r\n") << "123"
+                                            << "";
+    QTest::newRow("error status: a warning") << 500 << QByteArray("kaputt") << ""
+                                             << "Unbekannter Fehler";
 }
 
 void TestMapPicker::elevation()
@@ -202,7 +204,8 @@ void TestMapPicker::clickShowsCoordinateMarkerAndAltitude()
         clickMap(QPoint(picker_->WebBrowser1()->width() / 2 + 60, picker_->WebBrowser1()->height() / 2 + 40));
         QTRY_COMPARE_WITH_TIMEOUT(picker_->EditHoehe()->text(), QStringLiteral("200"), 5000);
         QVERIFY(picker_->Edit1()->text() != coordinate);
-        QVERIFY(waitFor(page(), "markersArray.length === 1 && document.querySelectorAll('.leaflet-marker-icon').length === 1"));
+        QVERIFY(waitFor(page(),
+                        "markersArray.length === 1 && document.querySelectorAll('.leaflet-marker-icon').length === 1"));
         const double markerLat = eval(page(), "markersArray[0].getLatLng().y").toDouble();
         QVERIFY(qAbs(markerLat - picker_->Edit1()->text().split(", ")[0].toDouble()) < 1e-6);
     });
@@ -214,9 +217,15 @@ void TestMapPicker::returnTakesOverTheCoordinate_data()
     QTest::addColumn<QString>("lat");
     QTest::addColumn<QString>("lng");
     QTest::addColumn<QString>("reference");
-    QTest::newRow("start position") << "49.451870" << "6.6607189" << "49,45187N;6,66071E";
-    QTest::newRow("south and west") << "-33.868" << "-70.12345" << "33,868S;70,12345W";
-    QTest::newRow("north and west") << "52.1" << "-0.5" << "52,1N;0,5W";
+    QTest::newRow("start position") << "49.451870"
+                                    << "6.6607189"
+                                    << "49,45187N;6,66071E";
+    QTest::newRow("south and west") << "-33.868"
+                                    << "-70.12345"
+                                    << "33,868S;70,12345W";
+    QTest::newRow("north and west") << "52.1"
+                                    << "-0.5"
+                                    << "52,1N;0,5W";
 }
 
 void TestMapPicker::returnTakesOverTheCoordinate()

@@ -6,7 +6,8 @@
 using Failure = ElevationOutcome::Failure;
 
 namespace {
-const QString ConnectionWarning = QStringLiteral("Verbindung zum Datenserver unterbrochen\n\roder keine Internetverbindung");
+const QString ConnectionWarning = QStringLiteral(
+    "Verbindung zum Datenserver unterbrochen\n\roder keine Internetverbindung");
 } // namespace
 
 // The altitude lookup against a loopback server standing in for the service,
@@ -27,14 +28,18 @@ void TestElevation::body_data()
     QTest::addColumn<int>("failure");
     QTest::addColumn<QString>("altitude");
     QTest::addColumn<QString>("message");
-    QTest::newRow("altitude with CR LF") << QByteArray("123\r\n") << int(Failure::None) << "123" << "";
-    QTest::newRow("altitude with LF") << QByteArray("450\n") << int(Failure::None) << "450" << "";
-    QTest::newRow("one character unchanged") << QByteArray("7") << int(Failure::None) << "7" << "";
-    QTest::newRow("no line end: nothing cut") << QByteArray("1234") << int(Failure::None) << "1234" << "";
-    QTest::newRow("no data for the point") << QByteArray("-32768\r\n") << int(Failure::None) << "" << "";
-    QTest::newRow("service refuses")
-        << QByteArray("ERR:10:Please add a username\r\n") << int(Failure::Service) << ""
-        << "Der Höhendienst meldet: ERR:10:Please add a username";
+    QTest::newRow("altitude with CR LF") << QByteArray("123\r\n") << int(Failure::None) << "123"
+                                         << "";
+    QTest::newRow("altitude with LF") << QByteArray("450\n") << int(Failure::None) << "450"
+                                      << "";
+    QTest::newRow("one character unchanged") << QByteArray("7") << int(Failure::None) << "7"
+                                             << "";
+    QTest::newRow("no line end: nothing cut") << QByteArray("1234") << int(Failure::None) << "1234"
+                                              << "";
+    QTest::newRow("no data for the point") << QByteArray("-32768\r\n") << int(Failure::None) << ""
+                                           << "";
+    QTest::newRow("service refuses") << QByteArray("ERR:10:Please add a username\r\n") << int(Failure::Service) << ""
+                                     << "Der Höhendienst meldet: ERR:10:Please add a username";
 }
 
 void TestElevation::body()
@@ -57,14 +62,16 @@ void TestElevation::lookup_data()
     QTest::addColumn<int>("failure");
     QTest::addColumn<QString>("altitude");
     QTest::addColumn<QString>("message");
-    QTest::newRow("altitude") << 200 << QByteArray("123\r\n") << "" << int(Failure::None) << "123" << "";
+    QTest::newRow("altitude") << 200 << QByteArray("123\r\n") << "" << int(Failure::None) << "123"
+                              << "";
     QTest::newRow("error status") << 500 << QByteArray("kaputt") << "" << int(Failure::Unknown) << ""
                                   << "Unbekannter Fehler";
-    QTest::newRow("not found") << 404 << QByteArray() << "" << int(Failure::Unknown) << "" << "Unbekannter Fehler";
-    QTest::newRow("server not listening") << 200 << QByteArray() << "stopped" << int(Failure::Connection) << ""
-                                          << ConnectionWarning;
-    QTest::newRow("server never answers") << 200 << QByteArray() << "silent" << int(Failure::Connection) << ""
-                                          << ConnectionWarning;
+    QTest::newRow("not found") << 404 << QByteArray() << "" << int(Failure::Unknown) << ""
+                               << "Unbekannter Fehler";
+    QTest::newRow("server not listening")
+        << 200 << QByteArray() << "stopped" << int(Failure::Connection) << "" << ConnectionWarning;
+    QTest::newRow("server never answers")
+        << 200 << QByteArray() << "silent" << int(Failure::Connection) << "" << ConnectionWarning;
     QTest::newRow("service refuses")
         << 200 << QByteArray("ERR:18:the daily limit of 20000 credits has been exceeded\r\n") << ""
         << int(Failure::Service) << ""

@@ -151,10 +151,10 @@ void TestPing::resolving_data()
     QTest::addColumn<int>("code");
     QTest::newRow("dotted address resolves to itself") << QByteArray("127.0.0.7") << true << "127.0.0.7" << 0;
     QTest::newRow("empty name: the local computer") << QByteArray() << true << "127.0.0.1" << 0;
-    QTest::newRow("reserved .invalid domain") << QByteArray("kein-host.invalid") << false << "255.255.255.255"
-                                              << WSAHOST_NOT_FOUND;
-    QTest::newRow("reserved domain in capitals, trailing dot") << QByteArray("X.INVALID.") << false
-                                                               << "255.255.255.255" << WSAHOST_NOT_FOUND;
+    QTest::newRow("reserved .invalid domain")
+        << QByteArray("kein-host.invalid") << false << "255.255.255.255" << WSAHOST_NOT_FOUND;
+    QTest::newRow("reserved domain in capitals, trailing dot")
+        << QByteArray("X.INVALID.") << false << "255.255.255.255" << WSAHOST_NOT_FOUND;
 }
 
 void TestPing::resolving()
@@ -190,14 +190,15 @@ void TestPing::fakeOutcomes_data()
     QTest::newRow("host unreachable") << QList<IcmpReply>{{IP_DEST_HOST_UNREACHABLE, 3}} << 0 << -1 << 0x20002AFB;
     QTest::newRow("last record's status")
         << QList<IcmpReply>{{IP_DEST_NET_UNREACHABLE, 1}, {IP_DEST_HOST_UNREACHABLE, 2}} << 0 << -1 << 0x20002AFB;
-    QTest::newRow("status outside 11001-11004 unchanged") << QList<IcmpReply>{{IP_TTL_EXPIRED_TRANSIT, 1}} << 0 << -1
-                                                          << IP_TTL_EXPIRED_TRANSIT;
+    QTest::newRow("status outside 11001-11004 unchanged")
+        << QList<IcmpReply>{{IP_TTL_EXPIRED_TRANSIT, 1}} << 0 << -1 << IP_TTL_EXPIRED_TRANSIT;
     QTest::newRow("second record answers") << QList<IcmpReply>{{IP_DEST_HOST_UNREACHABLE, 1}, {0, 17}} << 0 << 17 << 0;
     QTest::newRow("under a millisecond is success") << QList<IcmpReply>{{0, 0}, {0, 5}} << 0 << 0 << 0;
-    QTest::newRow("at most three records")
-        << QList<IcmpReply>{{IP_DEST_HOST_UNREACHABLE, 1}, {IP_DEST_HOST_UNREACHABLE, 1}, {IP_DEST_PROT_UNREACHABLE, 1},
-                            {0, 9}}
-        << 0 << -1 << 0x20002AFC;
+    QTest::newRow("at most three records") << QList<IcmpReply>{{IP_DEST_HOST_UNREACHABLE, 1},
+                                                               {IP_DEST_HOST_UNREACHABLE, 1},
+                                                               {IP_DEST_PROT_UNREACHABLE, 1},
+                                                               {0, 9}}
+                                           << 0 << -1 << 0x20002AFC;
 }
 
 void TestPing::fakeOutcomes()

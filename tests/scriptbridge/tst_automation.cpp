@@ -1,4 +1,6 @@
 #include <QApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMainWindow>
@@ -6,10 +8,8 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QTabWidget>
-#include <QTreeWidget>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QTest>
+#include <QTreeWidget>
 
 #include "Automation.h"
 #include "NembraError.h"
@@ -109,7 +109,10 @@ private:
         return call(d.get(), name, args, result, info, flags);
     }
     static QVariant get(const DispatchRef &d, const QString &name) { return get(d.get(), name); }
-    static HRESULT put(const DispatchRef &d, const QString &name, const QVariant &value) { return put(d.get(), name, value); }
+    static HRESULT put(const DispatchRef &d, const QString &name, const QVariant &value)
+    {
+        return put(d.get(), name, value);
+    }
 };
 
 void TestAutomation::initTestCase()
@@ -143,10 +146,14 @@ void TestAutomation::argumentConversionAndErrors_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QVariantList>("args");
     QTest::addColumn<QString>("error");
-    QTest::newRow("too many") << "NewCoordinate" << QVariantList{"1", "2", "3"} << "Zu viele Parameter für Methode NewCoordinate";
-    QTest::newRow("missing") << "NewCoordinate" << QVariantList{"1"} << "Parameter 2 erforderlich für Methode NewCoordinate";
-    QTest::newRow("unconvertible") << "Twice" << QVariantList{"zwei"} << "Keine Übereinstimmung in Parameter 1 für Methode Twice";
-    QTest::newRow("fraction for an integer") << "Twice" << QVariantList{1.5} << "Keine Übereinstimmung in Parameter 1 für Methode Twice";
+    QTest::newRow("too many") << "NewCoordinate" << QVariantList{"1", "2", "3"}
+                              << "Zu viele Parameter für Methode NewCoordinate";
+    QTest::newRow("missing") << "NewCoordinate" << QVariantList{"1"}
+                             << "Parameter 2 erforderlich für Methode NewCoordinate";
+    QTest::newRow("unconvertible") << "Twice" << QVariantList{"zwei"}
+                                   << "Keine Übereinstimmung in Parameter 1 für Methode Twice";
+    QTest::newRow("fraction for an integer")
+        << "Twice" << QVariantList{1.5} << "Keine Übereinstimmung in Parameter 1 für Methode Twice";
 }
 
 void TestAutomation::argumentConversionAndErrors()
@@ -243,7 +250,8 @@ void TestAutomation::externalObjectReachesWindowsAndControls()
     const QVariant formValue = get(external.get(), "Form1");
     DispatchRef formDispatch = object(formValue);
     QVERIFY(formDispatch);
-    QCOMPARE(QString::fromLatin1(formDispatch->instance()->metaObject()->className()), QStringLiteral("TWinControlWrapper"));
+    QCOMPARE(QString::fromLatin1(formDispatch->instance()->metaObject()->className()),
+             QStringLiteral("TWinControlWrapper"));
     QCOMPARE(get(formDispatch, "ClassName"), QVariant(QStringLiteral("QMainWindow")));
 
     DispatchRef editDispatch = object(get(formDispatch, "EDIT3"));
@@ -337,13 +345,14 @@ void TestAutomation::classMapOrder()
     const QList<TAutoRecord> &entries = ClassMap().entries();
     for (qsizetype i = 0; i < entries.size(); ++i)
         for (qsizetype j = i + 1; j < entries.size(); ++j)
-            QVERIFY2(!entries[j].FClass->inherits(entries[i].FClass) || entries[j].FClass == entries[i].FClass,
-                     qPrintable(QString("%1 after %2").arg(entries[j].FClass->className(), entries[i].FClass->className())));
+            QVERIFY2(
+                !entries[j].FClass->inherits(entries[i].FClass) || entries[j].FClass == entries[i].FClass,
+                qPrintable(QString("%1 after %2").arg(entries[j].FClass->className(), entries[i].FClass->className())));
     QCOMPARE(ClassMap().classNames(),
-             QStringList({"QApplication", "QTabWidget", "QTableWidget", "QTableView", "QMenuBar", "QMenu",
-                          "QListWidget", "QListView", "QPlainTextEdit", "QTextEdit", "QTreeWidget", "QTabBar",
-                          "QWidget", "TRectClass", "TPointClass", "QScreen", "TStrings", "QAction", "TTreeNodes",
-                          "TTreeNode", "QObject"}));
+             QStringList({"QApplication", "QTabWidget", "QTableWidget",   "QTableView", "QMenuBar",    "QMenu",
+                          "QListWidget",  "QListView",  "QPlainTextEdit", "QTextEdit",  "QTreeWidget", "QTabBar",
+                          "QWidget",      "TRectClass", "TPointClass",    "QScreen",    "TStrings",    "QAction",
+                          "TTreeNodes",   "TTreeNode",  "QObject"}));
 }
 
 void TestAutomation::classMapRegistration()
@@ -377,7 +386,8 @@ void TestAutomation::applicationWrapperRefusesOtherObjects()
         TApplicationWrapper w(&other);
         QFAIL("wrapper made for another object");
     } catch (const NembraError &e) {
-        QCOMPARE(e.message(), QStringLiteral("Automation wrapper for the Application can only be created with a TApplication"));
+        QCOMPARE(e.message(),
+                 QStringLiteral("Automation wrapper for the Application can only be created with a TApplication"));
     }
     DispatchRef app(new TAutoObjectDispatch(new TApplicationWrapper(qApp), true));
     QCOMPARE(get(app.get(), "ExeName"), QVariant(QCoreApplication::applicationFilePath()));
@@ -408,7 +418,8 @@ void TestAutomation::wrappersServeQtKinds()
     QCOMPARE(call(listD.get(), "GetState", {1}, &state), S_OK);
     QCOMPARE(state, QVariant(1));
 
-    DispatchRef bar(new TAutoObjectDispatch(ClassMap().FindObjectWrapper(form.menuBar()->metaObject()).Connect(form.menuBar()), true));
+    DispatchRef bar(new TAutoObjectDispatch(
+        ClassMap().FindObjectWrapper(form.menuBar()->metaObject()).Connect(form.menuBar()), true));
     const int command = TMenuItemWrapper::commandOf(save);
     QVariant found;
     QCOMPARE(call(bar.get(), "FindItem", {command}, &found), S_OK);

@@ -21,8 +21,8 @@ void AppFolder::write(const QString &relativePath, const QByteArray &bytes) cons
 
 void AppFolder::writeTaxa(const QStringList &taxa) const
 {
-    write(QStringLiteral("RefList/TaxList.txt"), encodeText(taxa.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"),
-                                                             TextEncoding::Utf8Bom));
+    write(QStringLiteral("RefList/TaxList.txt"),
+          encodeText(taxa.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"), TextEncoding::Utf8Bom));
 }
 
 void AppFolder::writeObservers(const QStringList &names) const

@@ -14,7 +14,7 @@ public:
     QString path() const { return dir_.path() + u'/'; }
 
     void write(const QString &relativePath, const QByteArray &bytes) const;
-    void writeTaxa(const QStringList &taxa) const;      // UTF-8 with byte-order mark
+    void writeTaxa(const QStringList &taxa) const;       // UTF-8 with byte-order mark
     void writeObservers(const QStringList &names) const; // Windows-1252
     void writeIni(const QByteArray &content) const;
     // Both lists with a few entries.

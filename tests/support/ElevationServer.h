@@ -38,8 +38,10 @@ private:
         if (!answer)
             return;
         const QByteArray reason = status == 200 ? "OK" : "Error";
-        socket->write("HTTP/1.1 " + QByteArray::number(status) + " " + reason + "\r\nContent-Type: text/plain\r\n"
-                      "Content-Length: " + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
+        socket->write("HTTP/1.1 " + QByteArray::number(status) + " " + reason
+                      + "\r\nContent-Type: text/plain\r\n"
+                        "Content-Length: "
+                      + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
         socket->disconnectFromHost();
     }
     QTcpServer server_;

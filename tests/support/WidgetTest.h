@@ -13,12 +13,12 @@
 
 // The main of a widget test: the program's application object (German
 // dialogs, the last guard), then the test object.
-#define NEMBRA_WIDGET_TEST_MAIN(TestClass)                                                                          \
-    int main(int argc, char *argv[])                                                                              \
-    {                                                                                                             \
-        NembraApplication app(argc, argv);                                                                        \
-        TestClass test;                                                                                           \
-        return QTest::qExec(&test, argc, argv);                                                                   \
+#define NEMBRA_WIDGET_TEST_MAIN(TestClass)                                                                             \
+    int main(int argc, char *argv[])                                                                                   \
+    {                                                                                                                  \
+        NembraApplication app(argc, argv);                                                                             \
+        TestClass test;                                                                                                \
+        return QTest::qExec(&test, argc, argv);                                                                        \
     }
 
 // Shows a window and waits until it is the active one. False when it did not

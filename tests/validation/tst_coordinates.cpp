@@ -70,23 +70,33 @@ void TestCoordinates::gaussKrueger_data()
     QTest::addColumn<QString>("strip");
     QTest::addColumn<QStringList>("lines"); // empty: valid
     const QString sep = QStringLiteral("Listentrenner aktuell: ;");
-    QTest::newRow("valid") << "3512345;5412345" << "3" << QStringList{};
-    QTest::newRow("valid with decimals") << "3512345,12345;5412345,1" << "3" << QStringList{};
-    QTest::newRow("strip 2") << "2512345;5412345" << "2" << QStringList{};
-    QTest::newRow("other strip") << "2512345;5412345" << "3" << QStringList{"Streifennummer 3 erwartet"};
-    QTest::newRow("x short") << "351234;5412345" << "3" << QStringList{"x-Wert hat keine 7 Stellen"};
-    QTest::newRow("y short") << "3512345;541234" << "3" << QStringList{"y-Wert hat keine 7 Stellen"};
-    QTest::newRow("x decimals") << "3512345,123456;5412345" << "3" << QStringList{"Maximal fünf Dezimalstellen erlaubt"};
-    QTest::newRow("y missing") << "3512345" << "3"
-                               << QStringList{"y-Wert fehlt oder Listentrenner falsch", sep, "y-Wert hat keine 7 Stellen"};
-    QTest::newRow("x missing: three faults")
-        << ";5412345" << "3"
-        << QStringList{"x-Wert fehlt oder Listentrenner falsch", sep, "x-Wert hat keine 7 Stellen",
-                       "Streifennummer 3 erwartet"};
-    QTest::newRow("all at once")
-        << "251234,123456;54123,1234567" << "4"
-        << QStringList{"x-Wert hat keine 7 Stellen", "y-Wert hat keine 7 Stellen", "Maximal fünf Dezimalstellen erlaubt",
-                       "Maximal fünf Dezimalstellen erlaubt", "Streifennummer 4 erwartet"};
+    QTest::newRow("valid") << "3512345;5412345"
+                           << "3" << QStringList{};
+    QTest::newRow("valid with decimals") << "3512345,12345;5412345,1"
+                                         << "3" << QStringList{};
+    QTest::newRow("strip 2") << "2512345;5412345"
+                             << "2" << QStringList{};
+    QTest::newRow("other strip") << "2512345;5412345"
+                                 << "3" << QStringList{"Streifennummer 3 erwartet"};
+    QTest::newRow("x short") << "351234;5412345"
+                             << "3" << QStringList{"x-Wert hat keine 7 Stellen"};
+    QTest::newRow("y short") << "3512345;541234"
+                             << "3" << QStringList{"y-Wert hat keine 7 Stellen"};
+    QTest::newRow("x decimals") << "3512345,123456;5412345"
+                                << "3" << QStringList{"Maximal fünf Dezimalstellen erlaubt"};
+    QTest::newRow("y missing") << "3512345"
+                               << "3"
+                               << QStringList{"y-Wert fehlt oder Listentrenner falsch", sep,
+                                              "y-Wert hat keine 7 Stellen"};
+    QTest::newRow("x missing: three faults") << ";5412345"
+                                             << "3"
+                                             << QStringList{"x-Wert fehlt oder Listentrenner falsch", sep,
+                                                            "x-Wert hat keine 7 Stellen", "Streifennummer 3 erwartet"};
+    QTest::newRow("all at once") << "251234,123456;54123,1234567"
+                                 << "4"
+                                 << QStringList{"x-Wert hat keine 7 Stellen", "y-Wert hat keine 7 Stellen",
+                                                "Maximal fünf Dezimalstellen erlaubt",
+                                                "Maximal fünf Dezimalstellen erlaubt", "Streifennummer 4 erwartet"};
 }
 
 void TestCoordinates::gaussKrueger()

@@ -18,14 +18,14 @@ private slots:
 namespace {
 
 const QString Future = QStringLiteral("Datumsangabe nicht korrekt: \n\rSie haben in der Zukunft kartiert!");
-const QString InvalidSecond =
-    QStringLiteral("Datumsangabe nicht korrekt: \n\rDatum enthält eine ungültige Tages-, Monats- oder Jahresangabe");
-const QString InvalidFirst =
-    QStringLiteral("Datumsangabe nicht korrekt: \n\rDatum enthält eine ungültige Tages-, Monats- oder Jahreszahl");
+const QString InvalidSecond = QStringLiteral(
+    "Datumsangabe nicht korrekt: \n\rDatum enthält eine ungültige Tages-, Monats- oder Jahresangabe");
+const QString InvalidFirst = QStringLiteral(
+    "Datumsangabe nicht korrekt: \n\rDatum enthält eine ungültige Tages-, Monats- oder Jahreszahl");
 const QString YearWrong = QStringLiteral("Jahreszahl nicht korrekt: \n\rEingegeben: ");
 const QString YearImplausible = QStringLiteral("Jahreszahl nicht korrekt oder unplausibel: \n\rEingegeben: ");
-const QString Uneven =
-    QStringLiteral("Zeitraumangabe nicht korrekt: \n\rDatumsangaben ungleichmäßig (gültig TMJ-TMJ, MJ-MJ, J-J).");
+const QString Uneven = QStringLiteral(
+    "Zeitraumangabe nicht korrekt: \n\rDatumsangaben ungleichmäßig (gültig TMJ-TMJ, MJ-MJ, J-J).");
 const QString Order = QStringLiteral("Datumsangabe nicht korrekt: \n\rZweite Datumsangabe vor erster Datumsangabe");
 
 void addColumns()
@@ -88,8 +88,9 @@ void TestDateValidation::fixedToday_data()
     row("29.2.2008", {}, "29.02.2008");
     row("29.2.2000", {}, "29.02.2000");
     row("29.2.1900", InvalidSecond);
-    row("1.1.1.2010", QStringLiteral("Datum oder Zeitraum nicht korrekt: \n\rDatumstrennzeichen \".\" oder \"/\" mehr "
-                                     "als 2mal im Datum"));
+    row("1.1.1.2010",
+        QStringLiteral("Datum oder Zeitraum nicht korrekt: \n\rDatumstrennzeichen \".\" oder \"/\" mehr "
+                       "als 2mal im Datum"));
     row("1.5.2010-3.5.2010", {}, "01.05.2010-03.05.2010");
     row("5.2009-6.2009", {}, "05.2009-06.2009");
     row("2009-2010", {}, "2009-2010");
@@ -106,7 +107,8 @@ void TestDateValidation::fixedToday_data()
     row("1.12.2011-1.1.2011", Future);
     row("2009-", {}, "2009-");
     row("-5.3.10", {}, "-05.03.2010");
-    row("1-2-3", QStringLiteral("Datum oder Zeitraum nicht korrekt: \n\rZeichen \"-\" doppelt in der Zeitraumzeichenfolge"));
+    row("1-2-3",
+        QStringLiteral("Datum oder Zeitraum nicht korrekt: \n\rZeichen \"-\" doppelt in der Zeitraumzeichenfolge"));
     row("-", YearWrong);
     row("", YearWrong);
     // The first date of a period tests its year before its month.
@@ -161,8 +163,8 @@ void TestDateValidation::reanchoredToday_data()
     QTest::newRow("29.02.2024 leap day, two-digit year") << leap << "29.2.24" << QString() << "29.02.2024";
     QTest::newRow("29.02.2024 no leap day 2023") << leap << "29.2.2023" << InvalidSecond << QString();
     QTest::newRow("29.02.2024 invalid before future") << leap << "29.2.2025" << InvalidSecond << QString();
-    QTest::newRow("29.02.2024 leap day 1996 period") << leap << "29.2.96-29.2.24" << QString()
-                                                     << "29.02.1996-29.02.2024";
+    QTest::newRow("29.02.2024 leap day 1996 period")
+        << leap << "29.2.96-29.2.24" << QString() << "29.02.1996-29.02.2024";
 }
 
 void TestDateValidation::reanchoredToday()
