@@ -8,7 +8,7 @@ NEMBRA_BUILD=${NEMBRA_BUILD:-$NEMBRA_ROOT/build}
 NEMBRA_PACKAGES=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
-  libsimpleini-dev libbenchmark-dev qt6-webengine-dev libjs-leaflet iproute2
+  libbenchmark-dev qt6-webengine-dev libjs-leaflet iproute2
   libqt6svg6 xvfb xauth fonts-dejavu-core fonts-liberation2
 )
 

@@ -1,38 +1,90 @@
 #include "ProfileFile.h"
 
-#include <string>
+#include <optional>
 #include <utility>
 
 #include <QFile>
-
-// Text is converted by Qt before SimpleIni sees it, as UTF-8.
-#define SI_NO_CONVERSION
-#define SI_IMPLEMENTATION
-#include <SimpleIni.h>
 
 #include "AtomicFile.h"
 #include "TextFile.h"
 
 namespace {
 
+// One line of the file with its own line end ("" for a last line without).
+struct Line {
+    QString text;
+    QString end;
+};
+
 struct LoadedIni {
-    CSimpleIniA ini{/*a_bIsUtf8=*/true, /*a_bMultiKey=*/false, /*a_bMultiLine=*/false};
+    QList<Line> lines;
     TextEncoding encoding = TextEncoding::Windows1252;
     bool exists = false;
 };
 
-void load(const QString &path, LoadedIni &loaded)
+LoadedIni load(const QString &path)
 {
+    LoadedIni loaded;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return;
+        return loaded;
     const DecodedText decoded = decodeText(file.readAll());
     loaded.exists = true;
     loaded.encoding = decoded.encoding;
-    const QByteArray utf8 = decoded.text.toUtf8();
-    loaded.ini.LoadData(utf8.constData(), size_t(utf8.size()));
-    // Written back as "key=value", the way the Windows profile service writes.
-    loaded.ini.SetSpaces(false);
+    const QString &text = decoded.text;
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c != u'\r' && c != u'\n')
+            continue;
+        const qsizetype endLength = (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ? 2 : 1;
+        loaded.lines.append({text.mid(start, i - start), text.mid(i, endLength)});
+        i += endLength - 1;
+        start = i + 1;
+    }
+    if (start < text.size())
+        loaded.lines.append({text.mid(start), QString()});
+    return loaded;
+}
+
+// The name of a section header line "[name]", or nothing.
+std::optional<QString> sectionName(const QString &line)
+{
+    const QString t = line.trimmed();
+    if (!t.startsWith(u'['))
+        return std::nullopt;
+    const qsizetype close = t.indexOf(u']');
+    return (close < 0 ? t.mid(1) : t.mid(1, close - 1)).trimmed();
+}
+
+bool isComment(const QString &trimmed)
+{
+    return trimmed.startsWith(u';') || trimmed.startsWith(u'#');
+}
+
+// The key of a "key=value" line, or nothing for comments and other lines.
+std::optional<QString> keyOf(const QString &line)
+{
+    const QString t = line.trimmed();
+    const qsizetype eq = t.indexOf(u'=');
+    if (t.isEmpty() || isComment(t) || eq <= 0)
+        return std::nullopt;
+    return t.left(eq).trimmed();
+}
+
+bool same(const QString &a, const QString &b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// Index of the first section header of that name, or -1. Like the profile
+// service, only the first section of a name counts.
+qsizetype findSection(const QList<Line> &lines, const QString &section)
+{
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        if (const auto name = sectionName(lines[i].text); name && same(*name, section))
+            return i;
+    return -1;
 }
 
 QString stripQuotes(QString value)
@@ -41,6 +93,14 @@ QString stripQuotes(QString value)
     if (value.size() >= 2 && value.front() == u'"' && value.back() == u'"')
         return value.mid(1, value.size() - 2);
     return value;
+}
+
+bool hasControl(const QString &text)
+{
+    for (QChar c : text)
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            return true;
+    return false;
 }
 
 } // namespace
@@ -52,15 +112,23 @@ ProfileFile::ProfileFile(QString path)
 
 QString ProfileFile::readString(const QString &section, const QString &key, const QString &defaultValue) const
 {
-    LoadedIni loaded;
-    load(path_, loaded);
-    const char *value = loaded.ini.GetValue(section.toUtf8().constData(), key.toUtf8().constData(), nullptr);
-    if (!value)
-        return defaultValue.left(MaxValueLength);
-    return stripQuotes(QString::fromUtf8(value).trimmed()).left(MaxValueLength);
+    const LoadedIni loaded = load(path_);
+    const qsizetype header = findSection(loaded.lines, section);
+    if (header >= 0) {
+        for (qsizetype i = header + 1; i < loaded.lines.size() && !sectionName(loaded.lines[i].text); ++i) {
+            const auto k = keyOf(loaded.lines[i].text);
+            if (!k || !same(*k, key))
+                continue;
+            const QString &text = loaded.lines[i].text;
+            const QString value = text.mid(text.indexOf(u'=') + 1).trimmed();
+            return stripQuotes(value).left(MaxValueLength);
+        }
+    }
+    return defaultValue.left(MaxValueLength);
 }
 
-bool ProfileFile::writeString(const QString &section, const QString &key, const QString &value, QString *error) const
+bool ProfileFile::writeString(const QString &section, const QString &key, const QString &value,
+                              QString *error) const
 {
     return writeStrings(section, {{key, value}}, error);
 }
@@ -68,25 +136,64 @@ bool ProfileFile::writeString(const QString &section, const QString &key, const 
 bool ProfileFile::writeStrings(const QString &section, const QList<std::pair<QString, QString>> &entries,
                                QString *error) const
 {
-    LoadedIni loaded;
-    load(path_, loaded);
-    loaded.ini.SetSpaces(false);
-    const QByteArray sectionUtf8 = section.toUtf8();
-    for (const auto &[key, value] : entries) {
-        const QByteArray keyUtf8 = key.toUtf8();
-        const QByteArray valueUtf8 = value.toUtf8();
-        if (loaded.ini.SetValue(sectionUtf8.constData(), keyUtf8.constData(), valueUtf8.constData()) < 0) {
-            if (error)
-                *error = QStringLiteral("Ungültiger Eintrag");
-            return false;
-        }
+    // A line break or a bracket in a name, or a control character anywhere,
+    // would write something else into the file than the caller meant.
+    bool valid = !section.trimmed().isEmpty() && !hasControl(section) && !section.contains(u']');
+    for (const auto &[key, value] : entries)
+        valid = valid && !key.trimmed().isEmpty() && !hasControl(key) && !key.contains(u'=')
+            && !key.trimmed().startsWith(u'[') && !isComment(key.trimmed()) && !hasControl(value);
+    if (!valid) {
+        if (error)
+            *error = QStringLiteral("Ungültiger Eintrag");
+        return false;
     }
-    std::string saved;
-    loaded.ini.Save(saved, /*a_bAddSignature=*/false);
-    // Files by hand on Windows end lines with CR LF; keep that convention.
-    QString text = QString::fromUtf8(saved.data(), qsizetype(saved.size()));
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\n', QStringLiteral("\r\n"));
 
+    LoadedIni loaded = load(path_);
+    QList<Line> &lines = loaded.lines;
+    // New lines end as the file's lines do; files by hand on Windows use CR LF.
+    QString newline = QStringLiteral("\r\n");
+    for (const Line &line : std::as_const(lines))
+        if (!line.end.isEmpty()) {
+            newline = line.end;
+            break;
+        }
+    auto terminateLast = [&] {
+        if (!lines.isEmpty() && lines.constLast().end.isEmpty())
+            lines.last().end = newline;
+    };
+
+    for (const auto &[key, value] : entries) {
+        const QString entry = key + u'=' + value;
+        qsizetype header = findSection(lines, section);
+        if (header < 0) {
+            terminateLast();
+            lines.append({u'[' + section + u']', newline});
+            lines.append({entry, newline});
+            continue;
+        }
+        qsizetype lastEntry = header;
+        bool replaced = false;
+        for (qsizetype i = header + 1; i < lines.size() && !sectionName(lines[i].text); ++i) {
+            const auto k = keyOf(lines[i].text);
+            if (k && same(*k, key)) {
+                lines[i].text = entry;
+                replaced = true;
+                break;
+            }
+            if (!lines[i].text.trimmed().isEmpty())
+                lastEntry = i;
+        }
+        if (replaced)
+            continue;
+        // A new key goes after the section's last line that is not blank.
+        if (lines[lastEntry].end.isEmpty())
+            lines[lastEntry].end = newline;
+        lines.insert(lastEntry + 1, {entry, newline});
+    }
+
+    QString text;
+    for (const Line &line : std::as_const(lines))
+        text += line.text + line.end;
     bool lossy = false;
     QByteArray bytes = encodeText(text, loaded.encoding, &lossy);
     if (lossy)

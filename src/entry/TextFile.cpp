@@ -17,6 +17,14 @@ bool startsWith(const QByteArray &bytes, std::initializer_list<unsigned char> ma
     return true;
 }
 
+bool isAscii(const QByteArray &bytes)
+{
+    for (char c : bytes)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return false;
+    return true;
+}
+
 QString decodeWith(QStringConverter::Encoding encoding, QByteArrayView bytes)
 {
     QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
@@ -33,6 +41,12 @@ DecodedText decodeText(const QByteArray &bytes)
         return {decodeWith(QStringConverter::Utf16BE, QByteArrayView(bytes).sliced(2)), TextEncoding::Utf16BE};
     if (startsWith(bytes, {0xEF, 0xBB, 0xBF}))
         return {decodeWith(QStringConverter::Utf8, QByteArrayView(bytes).sliced(3)), TextEncoding::Utf8Bom};
+    if (!isAscii(bytes)) {
+        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        QString text = utf8.decode(bytes);
+        if (!utf8.hasError())
+            return {std::move(text), TextEncoding::Utf8};
+    }
     QStringDecoder decoder("windows-1252", QStringConverter::Flag::Stateless);
     return {decoder.decode(bytes), TextEncoding::Windows1252};
 }
@@ -49,6 +63,8 @@ QByteArray encodeText(const QString &text, TextEncoding encoding, bool *lossy)
     };
     constexpr auto stateless = QStringConverter::Flag::Stateless;
     switch (encoding) {
+    case TextEncoding::Utf8:
+        return encodeWith(QStringEncoder(QStringConverter::Utf8, stateless), QByteArray());
     case TextEncoding::Utf8Bom:
         return encodeWith(QStringEncoder(QStringConverter::Utf8, stateless), QByteArray("\xEF\xBB\xBF", 3));
     case TextEncoding::Utf16LE:

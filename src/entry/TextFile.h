@@ -5,9 +5,12 @@
 #include <QStringList>
 
 // Encodings of the plain-text files the program reads: a byte-order mark picks
-// the Unicode form, anything without one comes from a German Windows system.
+// the Unicode form. Without one, a file that is valid UTF-8 throughout and
+// holds a character beyond ASCII is UTF-8 (what Linux editors write);
+// anything else comes from a German Windows system.
 enum class TextEncoding {
     Windows1252,
+    Utf8,
     Utf8Bom,
     Utf16LE,
     Utf16BE
@@ -20,7 +23,7 @@ struct DecodedText {
 
 DecodedText decodeText(const QByteArray &bytes);
 
-// Encodes text in the given encoding, with its byte-order mark. Characters that
+// Encodes text in the given encoding, with its byte-order mark if it has one. Characters that
 // Windows-1252 cannot hold make *lossy true (they are written as 0x1A).
 QByteArray encodeText(const QString &text, TextEncoding encoding, bool *lossy = nullptr);
 

@@ -22,6 +22,9 @@ private slots:
     void failedWriteLeavesOldFileAndReportsIt();
     void failedReplaceKeepsTheOldFile();
     void mapStartLocationRoundTrip();
+    void writeChangesOnlyItsLines_data();
+    void writeChangesOnlyItsLines();
+    void controlCharactersAreRefused();
 
 private:
     QString iniPath() const { return dir_->filePath(QStringLiteral("Nembra.ini")); }
@@ -180,6 +183,61 @@ void TestProfileFile::mapStartLocationRoundTrip()
     QCOMPARE(start.lat, QStringLiteral("52.52"));
     QCOMPARE(start.lng, QStringLiteral("13.405"));
     QVERIFY(!AppSettings::uncertaintyRadiusRequired(appDir()));
+}
+
+void TestProfileFile::writeChangesOnlyItsLines_data()
+{
+    QTest::addColumn<QByteArray>("before"); // empty: no file
+    QTest::addColumn<QByteArray>("after");
+    const QByteArray mark = "\xEF\xBB\xBF";
+    QTest::newRow("no file") << QByteArray() << QByteArray("[Map]\r\nStartingLocationLat=1\r\nStartingLocationLong=2\r\n");
+    QTest::newRow("keys replaced in place, comments and odd lines kept")
+        << QByteArray("; Kopf\r\n[Map] ; Karte\r\n# Notiz\r\nstartinglocationlat = 9 \r\nohne Gleichheitszeichen\r\n"
+                      "\r\nStartingLocationLong=8\r\n\r\n[Settings]\r\nUSR=FALSE\r\n")
+        << QByteArray("; Kopf\r\n[Map] ; Karte\r\n# Notiz\r\nStartingLocationLat=1\r\nohne Gleichheitszeichen\r\n"
+                      "\r\nStartingLocationLong=2\r\n\r\n[Settings]\r\nUSR=FALSE\r\n");
+    QTest::newRow("missing keys appended to the section, before its blank lines")
+        << QByteArray("[Map]\r\nGeoNamesUser=feld\r\n\r\n[Settings]\r\nUSR=FALSE\r\n")
+        << QByteArray("[Map]\r\nGeoNamesUser=feld\r\nStartingLocationLat=1\r\nStartingLocationLong=2\r\n\r\n"
+                      "[Settings]\r\nUSR=FALSE\r\n");
+    QTest::newRow("missing section appended, last line ended first")
+        << QByteArray("[Settings]\nUSR=FALSE") << QByteArray("[Settings]\nUSR=FALSE\n[Map]\nStartingLocationLat=1\n"
+                                                              "StartingLocationLong=2\n");
+    QTest::newRow("second section of the name in other case stays")
+        << QByteArray("[Map]\r\nStartingLocationLat=7\r\n[MAP]\r\nStartingLocationLong=5\r\n")
+        << QByteArray("[Map]\r\nStartingLocationLat=1\r\nStartingLocationLong=2\r\n[MAP]\r\nStartingLocationLong=5\r\n");
+    QTest::newRow("UTF-8 with mark stays")
+        << mark + "[Map]\r\nOrt=K\xC3\xB6ln\r\nStartingLocationLat=7\r\n"
+        << mark + "[Map]\r\nOrt=K\xC3\xB6ln\r\nStartingLocationLat=1\r\nStartingLocationLong=2\r\n";
+    QTest::newRow("UTF-8 without mark stays")
+        << QByteArray("; \xC3\xBC\n[Map]\nStartingLocationLat=7\n")
+        << QByteArray("; \xC3\xBC\n[Map]\nStartingLocationLat=1\nStartingLocationLong=2\n");
+    QTest::newRow("Windows-1252 stays")
+        << QByteArray("; K\xF6ln\r\n[Map]\r\n") << QByteArray("; K\xF6ln\r\n[Map]\r\nStartingLocationLat=1\r\n"
+                                                                 "StartingLocationLong=2\r\n");
+}
+
+void TestProfileFile::writeChangesOnlyItsLines()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
+    if (!before.isEmpty())
+        writeIni(before);
+    QVERIFY(AppSettings::writeStartLocation(appDir(), {QStringLiteral("1"), QStringLiteral("2")}));
+    QCOMPARE(readIni(), after);
+}
+
+void TestProfileFile::controlCharactersAreRefused()
+{
+    const QByteArray old = "[Settings]\r\nUSR=TRUE\r\n";
+    writeIni(old);
+    QString error;
+    QVERIFY(!AppSettings::writeStartLocation(appDir(), {QStringLiteral("1\r\n[Settings]\r\nUSR=FALSE"), "2"},
+                                             &error));
+    QCOMPARE(error, QStringLiteral("Ungültiger Eintrag"));
+    QVERIFY(!ProfileFile(iniPath()).writeString("Map\n", "A", "1"));
+    QVERIFY(!ProfileFile(iniPath()).writeString("Map", "A\tB", "1"));
+    QCOMPARE(readIni(), old);
 }
 
 QTEST_APPLESS_MAIN(TestProfileFile)

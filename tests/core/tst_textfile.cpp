@@ -34,8 +34,11 @@ void TestTextFile::loadsEntries_data()
     const QString crlf = Umlauts.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
     QTest::newRow("UTF-8 with mark") << encodeText(crlf, TextEncoding::Utf8Bom) << Umlauts;
     QTest::newRow("Windows-1252") << encodeText(crlf, TextEncoding::Windows1252) << Umlauts;
-    QTest::newRow("UTF-16 LE") << encodeText(crlf, TextEncoding::Utf16LE) << Umlauts;
-    QTest::newRow("UTF-16 BE") << encodeText(crlf, TextEncoding::Utf16BE) << Umlauts;
+    QTest::newRow("UTF-8 without mark") << encodeText(crlf, TextEncoding::Utf8) << Umlauts;
+    // Bytes that are no valid UTF-8 anywhere make the whole file Windows-1252.
+    QTest::newRow("UTF-8 lookalike with a stray byte")
+        << QByteArray("M\xC3\xBCller\r\nWei\xDF\r\n") << QStringList{"MÃ¼ller", "Weiß"};
+    QTest::newRow("Windows-1252 that happens to be ASCII") << QByteArray("Abies alba\r\n") << QStringList{"Abies alba"};
     QTest::newRow("mark is not part of the first entry")
         << withBom("\xEF\xBB\xBF", "Abies alba") << QStringList{"Abies alba"};
     QTest::newRow("lone LF") << QByteArray("a\nb\nc") << QStringList{"a", "b", "c"};
