@@ -5,7 +5,10 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSaveFile>
 
 namespace {
@@ -83,4 +86,18 @@ std::optional<QString> writeFileAtomically(const QString &path, const QByteArray
         return reason(file, errno);
     syncFolder(path);
     return std::nullopt;
+}
+
+void removeStaleTemporaries(const QString &folder, const QStringList &namePatterns)
+{
+    QStringList wildcards;
+    for (const QString &pattern : namePatterns)
+        wildcards.append(pattern + QStringLiteral(".??????"));
+    // QSaveFile's temporary names end in six letters or digits.
+    static const QRegularExpression suffix(QStringLiteral("\\.[A-Za-z0-9]{6}$"));
+    const QDateTime cutoff = QDateTime::currentDateTime().addSecs(-60);
+    const QFileInfoList found = QDir(folder).entryInfoList(wildcards, QDir::Files | QDir::Hidden);
+    for (const QFileInfo &file : found)
+        if (suffix.match(file.fileName()).hasMatch() && file.lastModified() < cutoff)
+            QFile::remove(file.absoluteFilePath());
 }

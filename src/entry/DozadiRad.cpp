@@ -131,6 +131,9 @@ void TForm1::FormCreate()
 {
     RefID_ = 1;
     appVersionText() = GetAppVersion();
+    // What a killed write left behind is of no use to anyone.
+    removeStaleTemporaries(appDir_, {QString::fromLatin1(AppSettings::FileName)});
+    removeStaleTemporaries(dataDir(), {QStringLiteral("*.csv")});
 
     if (!loadListFile(appDir_ + QStringLiteral("RefList/TaxList.txt"), TaxList_)) {
         TaxList_.clear();

@@ -2,11 +2,13 @@
 
 #include <sys/resource.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "AppSettings.h"
 #include "AtomicFile.h"
 
 namespace {
@@ -57,6 +59,8 @@ private slots:
     void writesAndReplaces();
     void failedWriteKeepsOldFile();
     void missingFolder();
+    void staleTemporariesRemoved();
+    void fullDiskKeepsOldFiles();
 };
 
 void TestAtomicFile::writesAndReplaces()
@@ -92,6 +96,63 @@ void TestAtomicFile::missingFolder()
     const std::optional<QString> failure = writeFileAtomically(dir.filePath("fehlt/a.csv"), "x");
     QVERIFY(failure);
     QVERIFY2(!failure->isEmpty(), qPrintable(*failure));
+}
+
+void TestAtomicFile::staleTemporariesRemoved()
+{
+    QTemporaryDir dir;
+    const QDateTime old = QDateTime::currentDateTime().addSecs(-3600);
+    auto make = [&](const QString &name, bool stale) {
+        QFile f(dir.filePath(name));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("x");
+        f.flush();
+        if (stale)
+            QVERIFY(f.setFileTime(old, QFileDevice::FileModificationTime));
+    };
+    make("Nembra.ini", true);
+    make("Nembra.ini.aB3dE9", true);      // a killed write of the settings
+    make("a_001.csv.Zz0099", true);       // a killed save
+    make("b_002.csv.Qw12er", false);      // another copy is writing right now
+    make("a_001.csv", true);
+    make("notiz.txt.abcdef", true);       // not ours
+    make("a_001.csv.bak", true);          // not a temporary name
+    removeStaleTemporaries(dir.path(), {"Nembra.ini", "*.csv"});
+    QCOMPARE(leftovers(dir.path()),
+             QStringList({"Nembra.ini", "a_001.csv", "a_001.csv.bak", "b_002.csv.Qw12er", "notiz.txt.abcdef"}));
+}
+
+void TestAtomicFile::fullDiskKeepsOldFiles()
+{
+    const QString full = qEnvironmentVariable("NEMBRA_FULL_DIR");
+    if (full.isEmpty())
+        QSKIP("runs in a small tmpfs of its own (ctest: tst_atomicfile_fulldisk)");
+    const QString csv = full + "/Mueller,_Hans-01_05_2010_001.csv";
+    const QString ini = full + "/Nembra.ini";
+    const QByteArray oldCsv = "\"Sippe\"\r\n\"Abies alba\"\r\n";
+    const QByteArray oldIni = "[Settings]\r\nUSR=FALSE\r\n[Map]\r\nGeoNamesUser=feld\r\n";
+    writePlain(csv, oldCsv);
+    writePlain(ini, oldIni);
+    // Fill the disk to the last byte.
+    {
+        QFile filler(full + "/filler");
+        QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        const QByteArray block(512, 'f');
+        while (filler.write(block) == block.size()) {
+        }
+        while (filler.write("f", 1) == 1) {
+        }
+    }
+    const std::optional<QString> failure = writeFileAtomically(csv, QByteArray(4096, 'x'));
+    QVERIFY(failure);
+    QCOMPARE(*failure, QStringLiteral("Auf dem Datenträger ist kein Platz mehr frei."));
+    QCOMPARE(readFile(csv), oldCsv);
+
+    QString error;
+    QVERIFY(!AppSettings::writeStartLocation(full + "/", {"52.52", "13.405"}, &error));
+    QVERIFY2(!error.isEmpty(), "no reason");
+    QCOMPARE(readFile(ini), oldIni);
+    QCOMPARE(leftovers(full), QStringList({"Mueller,_Hans-01_05_2010_001.csv", "Nembra.ini", "filler"}));
 }
 
 QTEST_APPLESS_MAIN(TestAtomicFile)
