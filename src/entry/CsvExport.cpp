@@ -54,6 +54,24 @@ QString gridField(const QString &gridReference, const QString &gridSystemText, b
     return gridReference + QStringLiteral(" (") + code + u')';
 }
 
+QString singleLine(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c == u'\r' || c == u'\n') {
+            // CR LF is one line end.
+            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
+                ++i;
+            out += u' ';
+        } else if (c >= 0x20 && c != 0x7F && !(c >= 0x80 && c < 0xA0)) {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
 QString cleanDescription(QString text)
 {
     text.replace(u'"', u'\'');
@@ -88,7 +106,7 @@ QString fileText(const ObservationRecord &record, const QString &systemCode, con
     for (const TaxonRow &row : record.taxa) {
         QStringList fields = dataFields(record, row, systemCode, gridField);
         for (QString &field : fields)
-            field = noQuotes(field);
+            field = noQuotes(singleLine(field));
         text += u'"' + fields.join(QStringLiteral("\",\"")) + QStringLiteral("\"\r\n");
     }
     return text;

@@ -43,6 +43,10 @@ QString systemCode(const QString &comboText);
 // four characters (the field is then empty).
 QString gridField(const QString &gridReference, const QString &gridSystemText, bool *codeTooLong);
 
+// A field as one line of the file: each line end (CR LF, CR, LF) becomes
+// one blank, every other control character is dropped.
+QString singleLine(const QString &text);
+
 // Double quotes become apostrophes, CR LF one blank, runs of blanks one blank.
 QString cleanDescription(QString text);
 

@@ -27,6 +27,7 @@
 #include "Messages.h"
 #include "PickedCoordinate.h"
 #include "RecordCheck.h"
+#include "SingleLine.h"
 #include "TextFile.h"
 #include "TextFunctions.h"
 #include "ui_DozadiRad.h"
@@ -87,6 +88,9 @@ void TForm1::setupControls()
     }
     m_ui->LMDImageComboBox1->setCurrentIndex(-1);
     m_ui->LMDButton1->setIcon(QIcon(QStringLiteral(":/entry/icons/map-pin.svg")));
+    // Pasted text keeps no line break: the saved record stays one line a taxon.
+    for (QLineEdit *edit : findChildren<QLineEdit *>())
+        keepSingleLine(edit);
     // Editable combo boxes show the start of their text, like the other fields.
     for (QComboBox *combo : {m_ui->ComboBox1, m_ui->ComboBox2})
         combo->lineEdit()->setCursorPosition(0);
@@ -450,9 +454,33 @@ bool TForm1::DatenVollstaendig()
     return false;
 }
 
+bool TForm1::fieldChecksPass()
+{
+    // The checks that leaving each field runs, for a save that comes before
+    // the field was left (the menu, a shortcut, a click).
+    const QString date = m_ui->Edit4->text();
+    if (!empty(date)) {
+        if (!ZeitraumOK(date)) {
+            m_ui->Edit4->setFocus(Qt::OtherFocusReason);
+            return false;
+        }
+        m_ui->Edit4->setText(ParseZeitraum(date));
+    }
+    if (!m_ui->Edit6->text().isEmpty() && !IsGridOK()) {
+        m_ui->Edit6->setFocus(Qt::OtherFocusReason);
+        return false;
+    }
+    const QString altitude = m_ui->Edit7->text();
+    if (!altitude.isEmpty() && !IsHoeheOK(altitude)) {
+        m_ui->Edit7->setFocus(Qt::OtherFocusReason);
+        return false;
+    }
+    return true;
+}
+
 void TForm1::BtnSpeichernClick(QObject *)
 {
-    if (DatenVollstaendig())
+    if (fieldChecksPass() && DatenVollstaendig())
         DatenSpeichern();
 }
 

@@ -87,7 +87,8 @@ public:
     bool PingHostname(const QString &Hostname, const QString &PingMode);
     void PingCallback(TAsyncPingResult Result);
 
-    // Saving: the completeness check, then the export.
+    // Saving: the checks of the fields, the completeness check, then the export.
+    bool fieldChecksPass();
     bool DatenVollstaendig();
     void BtnSpeichernClick(QObject *Sender);
     void MenuItemSaveClick(QObject *Sender);

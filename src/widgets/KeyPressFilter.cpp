@@ -1,6 +1,8 @@
 #include "KeyPressFilter.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QInputMethodEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QWidget>
@@ -10,23 +12,31 @@
 
 namespace {
 
-QChar characterOf(const QKeyEvent *event)
+// The text a key press types: Enter, Esc and Backspace as their codes, else
+// the printable characters the control would insert. Ctrl or Meta alone make
+// a shortcut (Ctrl+V), but Ctrl+Alt is AltGr on some keyboards (€, @).
+QString typedText(const QKeyEvent *event)
 {
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        return KeyCode::Enter;
+        return QString(KeyCode::Enter);
     case Qt::Key_Escape:
-        return KeyCode::Escape;
+        return QString(KeyCode::Escape);
     case Qt::Key_Backspace:
-        return KeyCode::Backspace;
+        return QString(KeyCode::Backspace);
     default:
         break;
     }
-    if (event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier))
-        return QChar(); // shortcuts such as Ctrl+V are no typed character
+    const Qt::KeyboardModifiers mods = event->modifiers();
+    const bool altGr = (mods & Qt::ControlModifier) && (mods & Qt::AltModifier);
+    if ((mods & (Qt::ControlModifier | Qt::MetaModifier)) && !altGr)
+        return QString();
     const QString text = event->text();
-    return text.size() == 1 && text[0].isPrint() ? text[0] : QChar();
+    for (QChar c : text)
+        if (!c.isPrint() && !c.isSurrogate())
+            return QString();
+    return text;
 }
 
 } // namespace
@@ -38,21 +48,61 @@ KeyPressFilter::KeyPressFilter(QObject *control, Handler handler)
     control->installEventFilter(this);
 }
 
+QString KeyPressFilter::filter(QObject *watched, const QString &text)
+{
+    QString out;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        // A character beyond the first plane goes to the handler as its first
+        // half; swallowed, both halves go.
+        const bool pair = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate();
+        QChar key = text[i];
+        guarded([&] { handler_(watched, key); });
+        if (!key.isNull())
+            out += (pair && key == text[i]) ? text.mid(i, 2) : QString(key);
+        if (pair)
+            ++i;
+    }
+    return out;
+}
+
 bool KeyPressFilter::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() != QEvent::KeyPress || resending_)
+    if (resending_)
+        return false;
+    if (event->type() == QEvent::InputMethod) {
+        // Dead keys and compose sequences arrive as committed text.
+        auto *im = static_cast<QInputMethodEvent *>(event);
+        if (im->commitString().isEmpty())
+            return false;
+        const QString kept = filter(watched, im->commitString());
+        if (kept == im->commitString())
+            return false;
+        if (kept.isEmpty())
+            QApplication::beep();
+        QInputMethodEvent replaced(im->preeditString(), im->attributes());
+        replaced.setCommitString(kept, im->replacementStart(), im->replacementLength());
+        resending_ = true;
+        QCoreApplication::sendEvent(watched, &replaced);
+        resending_ = false;
+        return true;
+    }
+    if (event->type() != QEvent::KeyPress)
         return false;
     auto *keyEvent = static_cast<QKeyEvent *>(event);
-    const QChar typed = characterOf(keyEvent);
-    if (typed.isNull())
+    const QString typed = typedText(keyEvent);
+    if (typed.isEmpty())
         return false;
-    QChar key = typed;
-    guarded([&] { handler_(watched, key); });
-    if (key.isNull())
+    const QString kept = filter(watched, typed);
+    if (kept.isEmpty()) {
+        // A printable key that the field does not take: the user hears it.
+        if (typed.size() > 1 || typed[0].unicode() >= 0x20)
+            QApplication::beep();
         return true;
-    if (key != typed) {
+    }
+    if (kept != typed) {
         // The handler replaced the character: the control gets the new one.
-        QKeyEvent replaced(QEvent::KeyPress, 0, keyEvent->modifiers(), QString(key));
+        QKeyEvent replaced(QEvent::KeyPress, 0, keyEvent->modifiers() & ~(Qt::ControlModifier | Qt::AltModifier),
+                           kept);
         resending_ = true;
         QCoreApplication::sendEvent(watched, &replaced);
         resending_ = false;

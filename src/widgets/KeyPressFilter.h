@@ -8,6 +8,9 @@
 // Routes the characters typed into a control to a key-press handler that may
 // swallow a character by setting it to code 0. Enter arrives as 13, Esc as 27
 // and Backspace as 8; keys without a character (arrows, Tab) are not routed.
+// Text committed by the input method (dead keys, compose) and AltGr
+// characters pass the same handler, one character at a time; a swallowed
+// printable key beeps.
 class KeyPressFilter : public QObject {
     Q_OBJECT
 public:
@@ -19,6 +22,9 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The characters of text that the handler keeps, as it changed them.
+    QString filter(QObject *watched, const QString &text);
+
     Handler handler_;
     bool resending_ = false;
 };

@@ -164,6 +164,24 @@ void TestCsvExport::fileBytes_data()
         r.taxa.clear();
         QTest::newRow("no taxon: header alone") << r << Header;
     }
+    {
+        // A line break inside a field would split the record in two.
+        ObservationRecord r = oneTaxon();
+        r.locality = "Wald am\r\nRand";
+        r.taxa = {{"Abies alba", "2\n", "am\rWeg", "5\t"}};
+        r.observers = {"Weber,\nHans"};
+        r.altitude = "4\x01" "50";
+        r.description = "a\rb\nc\x07";
+        QList<QByteArray> f = baseFields();
+        f[1] = "2 ";
+        f[2] = "am Weg";
+        f[3] = "5";
+        f[4] = "Weber, Hans";
+        f[6] = "Wald am Rand";
+        f[12] = "a b c";
+        f[13] = "450";
+        QTest::newRow("line ends become a blank, other control characters go") << r << Header + line(f);
+    }
 }
 
 void TestCsvExport::fileBytes()

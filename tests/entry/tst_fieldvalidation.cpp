@@ -1,4 +1,8 @@
+#include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QFile>
+#include <QInputMethodEvent>
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
@@ -44,6 +48,10 @@ private slots:
     void optionalRadius();
     void pastedRadiusThatIsNoInteger();
     void completeRecordHandsOverToExport();
+    void saveRunsTheFieldChecksFirst_data();
+    void saveRunsTheFieldChecksFirst();
+    void pastedLineBreaksBecomeBlanks();
+    void inputMethodAndAltGrFiltered();
 
 private:
     template<class T = QWidget>
@@ -554,6 +562,112 @@ void TestFieldValidation::completeRecordHandsOverToExport()
     QCOMPARE(fx_.msgs->saveDialogs[0].fileName, QStringLiteral("Schaefer,_Juergen-01_05_2010_001"));
     QCOMPARE(fx_.msgs->texts(), QStringList{"Datei gespeichert: " + target});
     QVERIFY(QFile::exists(target));
+}
+
+void TestFieldValidation::saveRunsTheFieldChecksFirst_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("message"); // empty: saved
+    QTest::addColumn<QString>("after");   // the field's text afterwards
+    QTest::newRow("impossible date") << "Edit4" << "99.99.2099"
+                                     << "Datumsangabe nicht korrekt: \n\rDatum enthält eine ungültige Tages-, Monats- oder Jahresangabe" << "99.99.2099";
+    QTest::newRow("future date") << "Edit4" << "16.3.2011"
+                                 << "Datumsangabe nicht korrekt: \n\rSie haben in der Zukunft kartiert!" << "16.3.2011";
+    QTest::newRow("short date normalised and saved") << "Edit4" << "1.5.2010" << "" << "01.05.2010";
+    QTest::newRow("altitude above Everest") << "Edit7" << "9000"
+                                            << "Höhenlage nicht korrekt: \n\rSie haben über dem Mt.Everest kartiert" << "9000";
+    QTest::newRow("grid reference of another system") << "Edit6" << "5408/9" << "?" << "5408/9";
+}
+
+void TestFieldValidation::saveRunsTheFieldChecksFirst()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, text);
+    QFETCH(QString, message);
+    QFETCH(QString, after);
+    addTaxon();
+    edit("Edit3")->setText("Wegrand");
+    edit("Edit4")->setText("01.05.2010");
+    edit("Edit5")->setText("3512345;5412345");
+    edit("Edit2")->setText("25");
+    control<QListWidget>("CheckListBox1")->item(1)->setCheckState(Qt::Checked);
+    const QString target = fx_.app->path() + "Data/x.csv";
+    fx_.msgs->savePath = target;
+    // Typed into the field, which keeps the focus: the menu saves.
+    edit(qPrintable(field))->clear();
+    focusAndType(qPrintable(field), text);
+    auto *save = fx_.form->findChild<QAction *>("MenuItemSave");
+    QVERIFY(save);
+    save->trigger();
+    QCOMPARE(edit(qPrintable(field))->text(), after);
+    if (message.isEmpty()) {
+        QVERIFY(QFile::exists(target));
+        return;
+    }
+    QVERIFY(!QFile::exists(target));
+    QCOMPARE(fx_.msgs->saveDialogs.size(), 0);
+    QCOMPARE(fx_.msgs->shown.size(), 1);
+    if (message != "?")
+        QCOMPARE(fx_.msgs->texts(), QStringList{message});
+    QCOMPARE(focused(), field);
+}
+
+void TestFieldValidation::pastedLineBreaksBecomeBlanks()
+{
+    QApplication::clipboard()->setText("Wald am\r\nRand\tNord\n");
+    edit("Edit3")->setFocus();
+    press(Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(edit("Edit3")->text(), QStringLiteral("Wald am Rand Nord "));
+
+    // The whole record saved: every line of the file has its 14 fields.
+    addTaxon();
+    edit("Edit4")->setText("01.05.2010");
+    edit("Edit5")->setText("3512345;5412345");
+    edit("Edit2")->setText("25");
+    control<QListWidget>("CheckListBox1")->item(0)->setCheckState(Qt::Checked);
+    QApplication::clipboard()->setText("Hang\r\noben");
+    control("Memo1")->setFocus();
+    press(Qt::Key_V, Qt::ControlModifier);
+    const QString target = fx_.app->path() + "Data/x.csv";
+    fx_.msgs->savePath = target;
+    QTest::mouseClick(control("BtnSpeichern"), Qt::LeftButton);
+    QFile file(target);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    QCOMPARE(lines.size(), 3); // header, one taxon, nothing after the last line end
+    for (const QByteArray &line : lines.mid(0, 2))
+        QCOMPARE(line.count("\",\""), 13);
+    QVERIFY(lines[1].contains("\"Wald am Rand Nord \""));
+    QVERIFY(lines[1].contains("\"Hang oben\""));
+}
+
+void TestFieldValidation::inputMethodAndAltGrFiltered()
+{
+    auto commit = [](QWidget *w, const QString &text) {
+        QInputMethodEvent event;
+        event.setCommitString(text);
+        QCoreApplication::sendEvent(w, &event);
+    };
+    // A dead key's "^" and a composed "é" do not reach the date; digits do.
+    edit("Edit4")->setFocus();
+    commit(edit("Edit4"), "^");
+    commit(edit("Edit4"), "1é2");
+    // AltGr+E arrives with Ctrl and Alt held.
+    QTest::sendKeyEvent(QTest::Click, edit("Edit4"), Qt::Key_E, QString("€"),
+                        Qt::ControlModifier | Qt::AltModifier);
+    // A character beyond the first plane, as one key.
+    QTest::sendKeyEvent(QTest::Click, edit("Edit4"), Qt::Key_unknown, QString::fromUtf8("\xF0\x9F\x8C\xBF"),
+                        Qt::NoModifier);
+    QCOMPARE(edit("Edit4")->text(), QStringLiteral("12"));
+
+    // The locality takes every character, the same ways.
+    edit("Edit3")->setFocus();
+    commit(edit("Edit3"), "é");
+    QTest::sendKeyEvent(QTest::Click, edit("Edit3"), Qt::Key_E, QString("€"), Qt::ControlModifier | Qt::AltModifier);
+    QTest::sendKeyEvent(QTest::Click, edit("Edit3"), Qt::Key_unknown, QString::fromUtf8("\xF0\x9F\x8C\xBF"),
+                        Qt::NoModifier);
+    QCOMPARE(edit("Edit3")->text(), QString::fromUtf8("é€\xF0\x9F\x8C\xBF"));
 }
 
 NEMBRA_WIDGET_TEST_MAIN(TestFieldValidation)
