@@ -612,6 +612,17 @@ bool TForm1::DatenSpeichern()
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".csv");
     path = QFileInfo(path).absoluteFilePath();
+    // Asked here rather than in the dialog, so that a name given without its
+    // extension is asked about too.
+    if (QFileInfo(path).exists() && !QFileInfo(path).isDir()) {
+        const auto answer = messages().show(
+            Messages::Kind::Confirmation,
+            QStringLiteral("Die Datei \"%1\" existiert bereits.\n\rSoll sie ersetzt werden?").arg(path));
+        if (answer != Messages::Answer::Yes) {
+            messages().show(Messages::Kind::Information, QStringLiteral("Speichern abgebrochen"));
+            return true;
+        }
+    }
 
     if (const auto failure = writeFileAtomically(path, prepared.bytes))
         throw NembraError(QStringLiteral("Datei \"%1\" kann nicht erstellt werden. %2").arg(path, *failure));

@@ -86,7 +86,7 @@ QString DesktopMessages::getSaveFileName(const SaveDialog &dialog)
     QFileDialog fileDialog(QApplication::activeWindow(), dialog.title, dialog.directory);
     fileDialog.setAcceptMode(QFileDialog::AcceptSave);
     fileDialog.setFileMode(QFileDialog::AnyFile);
-    // Replacing an existing file is what the user asked for by choosing it.
+    // The form asks before it replaces a file, once the name is complete.
     fileDialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     fileDialog.setNameFilter(dialog.filterName + QStringLiteral(" (") + dialog.filterPattern + u')');
     fileDialog.setDefaultSuffix(dialog.defaultSuffix);

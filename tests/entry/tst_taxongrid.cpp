@@ -294,8 +294,23 @@ void TestTaxonGrid::exportReplacesExistingFile()
     fx_.app->write("Data/alt.csv",
                    "alter Inhalt, viel l\xE4nger als die neue Datei ........................................"
                    "........................................................................");
+    const QByteArray old = readFile(target);
+    const QString question = "Die Datei \"" + target + "\" existiert bereits.\n\rSoll sie ersetzt werden?";
+
+    // Cancelled: the old file stays. The name without its extension is the
+    // same file.
+    fx_.msgs->savePath = fx_.app->path() + "Data/alt";
+    fx_.msgs->answers = {Messages::Answer::Cancel};
+    QVERIFY(fx_.form->DatenSpeichern());
+    QCOMPARE(fx_.msgs->texts(), QStringList({question, "Speichern abgebrochen"}));
+    QCOMPARE(fx_.msgs->shown[0].kind, Kind::Confirmation);
+    QCOMPARE(readFile(target), old);
+
+    // Confirmed: replaced.
+    fx_.msgs->shown.clear();
     fx_.msgs->savePath = target;
     QVERIFY(fx_.form->DatenSpeichern());
+    QCOMPARE(fx_.msgs->texts(), QStringList({question, "Datei gespeichert: " + target}));
     QFile expected(QFINDTESTDATA("data/export_complete.csv"));
     QVERIFY(expected.open(QIODevice::ReadOnly));
     QCOMPARE(readFile(target), expected.readAll());
@@ -326,13 +341,16 @@ void TestTaxonGrid::exportFailureKeepsOldFile()
     {
         ImmutableFile locked(fx_.app->path() + "Data/alt.csv");
         if (locked.ok()) {
+            const qsizetype before = fx_.msgs->shown.size();
             fx_.msgs->savePath = fx_.app->path() + "Data/alt.csv";
             guarded([&] { fx_.form->DatenSpeichern(); });
             QCOMPARE(fx_.msgs->shown.constLast().kind, Kind::AppError);
             QVERIFY(fx_.msgs->shown.constLast().text.startsWith("Datei \"" + fx_.msgs->savePath
                                                                 + "\" kann nicht erstellt werden. "));
             QCOMPARE(readFile(fx_.msgs->savePath), QByteArray("alter Inhalt"));
-            fx_.msgs->shown.removeLast();
+            // The question before replacing it, and the error.
+            QCOMPARE(fx_.msgs->shown.size(), before + 2);
+            fx_.msgs->shown.resize(before);
         }
     }
     QFile::remove(fx_.app->path() + "Data/alt.csv");
