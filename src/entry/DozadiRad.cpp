@@ -3,6 +3,9 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDateTime>
+#include <QFile>
+#include <QPlainTextEdit>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -17,6 +20,7 @@
 #include "AppSettings.h"
 #include "AppVersion.h"
 #include "AtomicFile.h"
+#include "RecordDraft.h"
 #include "CoordinateValidation.h"
 #include "DateValidation.h"
 #include "ErrorGuard.h"
@@ -60,6 +64,7 @@ TForm1::TForm1(const QString &appDir, QWidget *parent)
     m_ui->setupUi(this);
     setupControls();
     FormCreate();
+    setupDraft();
 }
 
 TForm1::~TForm1()
@@ -136,7 +141,7 @@ void TForm1::FormCreate()
     RefID_ = 1;
     appVersionText() = GetAppVersion();
     // What a killed write left behind is of no use to anyone.
-    removeStaleTemporaries(appDir_, {QString::fromLatin1(AppSettings::FileName)});
+    removeStaleTemporaries(appDir_, {QString::fromLatin1(AppSettings::FileName), QString::fromLatin1(Draft::FileName)});
     removeStaleTemporaries(dataDir(), {QStringLiteral("*.csv")});
 
     if (!loadListFile(appDir_ + QStringLiteral("RefList/TaxList.txt"), TaxList_)) {
@@ -170,6 +175,132 @@ void TForm1::FormCreate()
         grid->setCells(col, 0, QString::fromUtf8(headers[col]));
     }
     grid->setRowCount(2);
+}
+
+QString TForm1::draftPath() const
+{
+    return appDir_ + QLatin1String(Draft::FileName);
+}
+
+void TForm1::setupDraft()
+{
+    initialDraft_ = captureDraft();
+    draftTimer_.setSingleShot(true);
+    draftTimer_.setInterval(DraftDelayMs);
+    connect(&draftTimer_, &QTimer::timeout, this, [this] { guarded([this] { writeDraft(); }); });
+    if (!terminateRequested_)
+        offerDraft();
+
+    // Every change of the record is written at most DraftDelayMs later.
+    auto changed = [this] {
+        if (!draftTimer_.isActive())
+            draftTimer_.start();
+    };
+    for (QLineEdit *edit : {m_ui->Edit1, m_ui->Edit2, m_ui->Edit3, m_ui->Edit4, m_ui->Edit5, m_ui->Edit6, m_ui->Edit7})
+        connect(edit, &QLineEdit::textChanged, this, changed);
+    for (QComboBox *combo : {m_ui->ComboBox1, m_ui->ComboBox2})
+        connect(combo, &QComboBox::currentTextChanged, this, changed);
+    connect(m_ui->LMDImageComboBox1, &QComboBox::currentIndexChanged, this, changed);
+    connect(m_ui->Memo1, &QPlainTextEdit::textChanged, this, changed);
+    connect(m_ui->CheckListBox1, &QListWidget::itemChanged, this, changed);
+    QAbstractItemModel *rows = m_ui->ArtenStrGr1->model();
+    connect(rows, &QAbstractItemModel::rowsInserted, this, changed);
+    connect(rows, &QAbstractItemModel::rowsRemoved, this, changed);
+    connect(rows, &QAbstractItemModel::dataChanged, this, changed);
+}
+
+RecordDraft TForm1::captureDraft() const
+{
+    RecordDraft draft;
+    draft.saved = QDateTime::currentDateTime();
+    for (const QLineEdit *edit : {m_ui->Edit1, m_ui->Edit2, m_ui->Edit3, m_ui->Edit4, m_ui->Edit5, m_ui->Edit6, m_ui->Edit7})
+        draft.texts.insert(edit->objectName(), edit->text());
+    for (const QComboBox *combo : {m_ui->ComboBox1, m_ui->ComboBox2})
+        draft.texts.insert(combo->objectName(), combo->currentText());
+    draft.texts.insert(m_ui->Memo1->objectName(), m_ui->Memo1->toPlainText());
+    draft.sampleType = m_ui->LMDImageComboBox1->currentIndex();
+    const ObservationRecord record = currentRecord();
+    draft.observers = record.observers;
+    draft.taxa = record.taxa;
+    return draft;
+}
+
+void TForm1::restoreDraft(const RecordDraft &draft)
+{
+    for (QLineEdit *edit : {m_ui->Edit1, m_ui->Edit2, m_ui->Edit3, m_ui->Edit4, m_ui->Edit5, m_ui->Edit6, m_ui->Edit7})
+        edit->setText(draft.texts.value(edit->objectName()));
+    for (QComboBox *combo : {m_ui->ComboBox1, m_ui->ComboBox2}) {
+        const QString text = draft.texts.value(combo->objectName());
+        const int index = combo->findText(text);
+        if (index >= 0)
+            combo->setCurrentIndex(index);
+        else
+            combo->setEditText(text);
+        combo->lineEdit()->setCursorPosition(0);
+    }
+    m_ui->Memo1->setPlainText(draft.texts.value(m_ui->Memo1->objectName()));
+    if (draft.sampleType >= -1 && draft.sampleType < m_ui->LMDImageComboBox1->count())
+        m_ui->LMDImageComboBox1->setCurrentIndex(draft.sampleType);
+    for (int i = 0; i < m_ui->CheckListBox1->count(); ++i) {
+        QListWidgetItem *item = m_ui->CheckListBox1->item(i);
+        item->setCheckState(draft.observers.contains(item->text()) ? Qt::Checked : Qt::Unchecked);
+    }
+    TStringGrid *grid = m_ui->ArtenStrGr1;
+    grid->setRowCount(int(draft.taxa.size()) + 2);
+    for (int i = 0; i < draft.taxa.size(); ++i) {
+        const TaxonRow &row = draft.taxa[i];
+        grid->setCells(0, i + 1, row.name);
+        grid->setCells(1, i + 1, row.status);
+        grid->setCells(2, i + 1, row.comment);
+        grid->setCells(3, i + 1, row.count);
+    }
+}
+
+void TForm1::writeDraft()
+{
+    draftTimer_.stop();
+    const RecordDraft draft = captureDraft();
+    if (draft == initialDraft_) {
+        QFile::remove(draftPath());
+        return;
+    }
+    // A draft that cannot be written is no reason to interrupt the user
+    // every second; the save itself reports its failures.
+    writeFileAtomically(draftPath(), Draft::toBytes(draft));
+}
+
+void TForm1::offerDraft()
+{
+    QFile file(draftPath());
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const std::optional<RecordDraft> draft = Draft::fromBytes(file.readAll());
+    file.close();
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    if (!draft) {
+        // Kept for whoever can make sense of it, never deleted.
+        const QString aside = appDir_ + QStringLiteral("Nembra-Entwurf-unlesbar-%1.json").arg(stamp);
+        QFile::rename(draftPath(), aside);
+        messages().show(Messages::Kind::Warning,
+                        QStringLiteral("Der nicht gespeicherte Datensatz der letzten Sitzung kann nicht gelesen "
+                                       "werden.\n\rDie Datei wurde als \"%1\" aufbewahrt.")
+                            .arg(aside));
+        return;
+    }
+    const QString when = draft->saved.isValid() ? draft->saved.toString(QStringLiteral("dd.MM.yyyy, HH:mm"))
+                                                : QStringLiteral("unbekannter Zeit");
+    const auto answer = messages().show(
+        Messages::Kind::Confirmation,
+        QStringLiteral("Es gibt einen nicht gespeicherten Datensatz vom %1 Uhr.\n\rSoll er wiederhergestellt werden?")
+            .arg(when));
+    if (answer == Messages::Answer::Yes) {
+        restoreDraft(*draft);
+        return;
+    }
+    // Declined: put aside rather than lost, in case the answer was a slip.
+    const QString aside = appDir_ + QStringLiteral("Nembra-Entwurf-verworfen.json");
+    QFile::remove(aside);
+    QFile::rename(draftPath(), aside);
 }
 
 void TForm1::requestTerminate()
@@ -626,6 +757,9 @@ bool TForm1::DatenSpeichern()
 
     if (const auto failure = writeFileAtomically(path, prepared.bytes))
         throw NembraError(QStringLiteral("Datei \"%1\" kann nicht erstellt werden. %2").arg(path, *failure));
+    // Saved: nothing is left to restore.
+    draftTimer_.stop();
+    QFile::remove(draftPath());
     messages().show(Messages::Kind::Information, QStringLiteral("Datei gespeichert: ") + path);
     return true;
 }
@@ -680,7 +814,10 @@ void TForm1::LMDButton1Click(QObject *)
 
 void TForm1::closeEvent(QCloseEvent *event)
 {
-    // Closing the window ends the program at once, without a question.
+    // Closing the window ends the program at once, without a question; the
+    // record typed so far is kept for the next start.
+    if (draftTimer_.isActive())
+        writeDraft();
     event->accept();
 }
 

@@ -6,11 +6,13 @@
 #include <QDate>
 #include <QMainWindow>
 #include <QStringList>
+#include <QTimer>
 
 #include "CsvExport.h"
 #include "Messages.h"
 #include "Ping5.h"
 #include "RecordCheck.h"
+#include "RecordDraft.h"
 #include "TaxonLookup.h"
 #include "Verdict.h"
 
@@ -114,6 +116,14 @@ public:
 
     static QString usageNotice();
 
+    // The unsaved record kept beside the settings file, written at most
+    // DraftDelayMs after each change and offered back at the next start.
+    static constexpr int DraftDelayMs = 1000;
+    QString draftPath() const;
+    RecordDraft captureDraft() const;
+    void restoreDraft(const RecordDraft &draft);
+    void writeDraft();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 
@@ -131,6 +141,8 @@ private:
     QWidget *fieldWidget(RecordField field) const;
     void addTaxon(const QString &taxon, const TaxonInput &input);
     void requestTerminate();
+    void setupDraft();
+    void offerDraft();
 
     Ui::TForm1 *m_ui;
     QString appDir_;
@@ -143,4 +155,6 @@ private:
     MapPicker mapPicker_;
     QString pingHost_ = QString::fromLatin1(DefaultPingHost);
     std::function<QDate()> today_ = [] { return QDate::currentDate(); };
+    QTimer draftTimer_;
+    RecordDraft initialDraft_;
 };

@@ -1,0 +1,236 @@
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+
+#include <csignal>
+
+#include "RecordDraft.h"
+#include "TStringGrid.h"
+#include "WidgetTest.h"
+
+using Kind = Messages::Kind;
+
+namespace {
+
+const QStringList Taxa = {"Abies alba", "Achillea millefolium ssp. sudetica", "Quercus robur"};
+const QStringList Observers = {"Müller, Hans", "Schäfer, Jürgen", "Böhm, Käthe"};
+
+template<class T = QWidget>
+T *control(const TForm1 &form, const char *name)
+{
+    T *w = form.findChild<T *>(QString::fromLatin1(name));
+    if (!w)
+        qFatal("no control %s", name);
+    return w;
+}
+
+// Types a whole record into the form with real keys, as a user would.
+void typeRecord(TForm1 &form)
+{
+    auto type = [&](const char *name, const QString &text, bool enter = false) {
+        QWidget *w = control(form, name);
+        w->setFocus();
+        QTest::keyClicks(w, text);
+        if (enter)
+            QTest::keyClick(w, Qt::Key_Return);
+    };
+    type("Edit1", "abi alb.2.am Weg.5", true);
+    type("Edit1", "que rob", true);
+    type("Edit3", "Große Ähre");
+    type("Edit4", "01.05.2010");
+    type("Edit5", "49,45187N;6,66072E");
+    control<QComboBox>(form, "ComboBox1")->setCurrentIndex(0);
+    type("Edit2", "25");
+    type("Edit6", "5408/132");
+    control<QComboBox>(form, "ComboBox2")->setCurrentIndex(0);
+    control<QListWidget>(form, "CheckListBox1")->item(2)->setCheckState(Qt::Checked);
+    control<QComboBox>(form, "LMDImageComboBox1")->setCurrentIndex(2);
+    type("Edit7", "300-450");
+    control<QPlainTextEdit>(form, "Memo1")->setPlainText("Hang\nsonnig");
+}
+
+// Everything the user sees of the record, to compare two forms.
+QStringList shownRecord(const TForm1 &form)
+{
+    QStringList out;
+    for (const char *name : {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6", "Edit7"})
+        out << QString::fromLatin1(name) + '=' + control<QLineEdit>(form, name)->text();
+    for (const char *name : {"ComboBox1", "ComboBox2", "LMDImageComboBox1"})
+        out << QString::fromLatin1(name) + '=' + control<QComboBox>(form, name)->currentText();
+    out << "Memo1=" + control<QPlainTextEdit>(form, "Memo1")->toPlainText();
+    auto *observers = control<QListWidget>(form, "CheckListBox1");
+    for (int i = 0; i < observers->count(); ++i)
+        out << observers->item(i)->text() + (observers->item(i)->checkState() == Qt::Checked ? " [x]" : " [ ]");
+    auto *grid = control<TStringGrid>(form, "ArtenStrGr1");
+    for (int row = 0; row < grid->RowCount(); ++row)
+        out << QStringList{grid->Cells(0, row), grid->Cells(1, row), grid->Cells(2, row), grid->Cells(3, row)}.join('|');
+    return out;
+}
+
+QString draftPath(const AppFolder &app)
+{
+    return app.path() + QLatin1String(Draft::FileName);
+}
+
+// The child process of killedProgramsRecordIsOfferedBack: holds a typed
+// record until it is killed.
+int runChild(int argc, char *argv[], const QString &folder)
+{
+    NembraApplication app(argc, argv);
+    RecordingMessages msgs;
+    TForm1 form(folder);
+    showActive(form);
+    typeRecord(form);
+    QTextStream(stdout) << shownRecord(form).join('\n') << "\n--\n" << Qt::flush;
+    return QCoreApplication::exec();
+}
+
+} // namespace
+
+// The unsaved record survives a crash, a kill and the title-bar close.
+class TestDraft : public QObject {
+    Q_OBJECT
+private slots:
+    void killedProgramsRecordIsOfferedBack();
+    void titleBarCloseKeepsTheRecord();
+    void declinedDraftIsPutAside();
+    void unreadableDraftIsKeptAside();
+    void savedOrEmptiedRecordLeavesNoDraft();
+
+private:
+    FormFixture fx_;
+};
+
+void TestDraft::killedProgramsRecordIsOfferedBack()
+{
+    AppFolder app;
+    app.writeTaxa(Taxa);
+    app.writeObservers(Observers);
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("NEMBRA_DRAFT_CHILD", app.path());
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(), {});
+    QVERIFY(child.waitForStarted());
+    QByteArray typed;
+    QTRY_VERIFY_WITH_TIMEOUT((typed += child.readAllStandardOutput()).contains("\n--\n"), 10000);
+    // At most a second after the last change the draft is on disk.
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(draftPath(app)), 3000);
+    QTest::qWait(TForm1::DraftDelayMs + 200);
+    ::kill(pid_t(child.processId()), SIGKILL);
+    QVERIFY(child.waitForFinished());
+
+    RecordingMessages msgs;
+    TForm1 form(app.path());
+    QCOMPARE(msgs.shown.size(), 1);
+    QCOMPARE(msgs.shown[0].kind, Kind::Confirmation);
+    QVERIFY2(msgs.shown[0].text.startsWith("Es gibt einen nicht gespeicherten Datensatz vom "),
+             qPrintable(msgs.shown[0].text));
+    QVERIFY(msgs.shown[0].text.endsWith(" Uhr.\n\rSoll er wiederhergestellt werden?"));
+    const QStringList expected = QString::fromUtf8(typed.left(typed.indexOf("\n--\n"))).split('\n');
+    QCOMPARE(shownRecord(form).join('\n'), expected.join('\n'));
+    QVERIFY(expected.contains("Quercus robur|*||"));
+    QVERIFY(expected.contains("Böhm, Käthe [x]"));
+}
+
+void TestDraft::titleBarCloseKeepsTheRecord()
+{
+    fx_.make(Taxa, Observers);
+    QVERIFY(showActive(*fx_.form));
+    typeRecord(*fx_.form);
+    const QStringList typed = shownRecord(*fx_.form);
+    // Closed at once, before the second has passed.
+    fx_.form->close();
+    QVERIFY(QFile::exists(draftPath(*fx_.app)));
+    fx_.form.reset();
+    fx_.form = std::make_unique<TForm1>(fx_.app->path());
+    QCOMPARE(fx_.msgs->shown.size(), 1);
+    QCOMPARE(shownRecord(*fx_.form), typed);
+    fx_.reset();
+}
+
+void TestDraft::declinedDraftIsPutAside()
+{
+    fx_.make(Taxa, Observers);
+    typeRecord(*fx_.form);
+    fx_.form->writeDraft();
+    const QByteArray draft = [&] {
+        QFile f(draftPath(*fx_.app));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    QVERIFY(!draft.isEmpty());
+    fx_.form.reset();
+    fx_.msgs->answers = {Messages::Answer::Cancel};
+    fx_.form = std::make_unique<TForm1>(fx_.app->path());
+    QVERIFY(!QFile::exists(draftPath(*fx_.app)));
+    QFile aside(fx_.app->path() + "Nembra-Entwurf-verworfen.json");
+    QVERIFY(aside.open(QIODevice::ReadOnly));
+    QCOMPARE(aside.readAll(), draft);
+    fx_.reset();
+}
+
+void TestDraft::unreadableDraftIsKeptAside()
+{
+    fx_.make(Taxa, Observers);
+    fx_.form.reset();
+    fx_.app->write(Draft::FileName, "{ kaputt");
+    fx_.form = std::make_unique<TForm1>(fx_.app->path());
+    QVERIFY(!fx_.form->terminateRequested());
+    QCOMPARE(fx_.msgs->shown.size(), 1);
+    QCOMPARE(fx_.msgs->shown[0].kind, Kind::Warning);
+    QVERIFY(!QFile::exists(draftPath(*fx_.app)));
+    const QStringList kept = QDir(fx_.app->path()).entryList({"Nembra-Entwurf-unlesbar-*.json"});
+    QCOMPARE(kept.size(), 1);
+    QVERIFY(fx_.msgs->shown[0].text.contains(kept[0]));
+    QFile f(fx_.app->path() + kept[0]);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), QByteArray("{ kaputt"));
+    fx_.reset();
+}
+
+void TestDraft::savedOrEmptiedRecordLeavesNoDraft()
+{
+    fx_.make(Taxa, Observers);
+    QVERIFY(showActive(*fx_.form));
+    typeRecord(*fx_.form);
+    fx_.form->writeDraft();
+    QVERIFY(QFile::exists(draftPath(*fx_.app)));
+    fx_.msgs->savePath = fx_.app->path() + "Data/x.csv";
+    QTest::mouseClick(control(*fx_.form, "BtnSpeichern"), Qt::LeftButton);
+    QVERIFY(QFile::exists(fx_.msgs->savePath));
+    QVERIFY(!QFile::exists(draftPath(*fx_.app)));
+
+    // Changed again, then emptied by hand: back to the empty form, no draft.
+    control<QLineEdit>(*fx_.form, "Edit3")->setText("anderswo");
+    fx_.form->writeDraft();
+    QVERIFY(QFile::exists(draftPath(*fx_.app)));
+    for (const char *name : {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6", "Edit7"})
+        control<QLineEdit>(*fx_.form, name)->clear();
+    control<QComboBox>(*fx_.form, "ComboBox1")->setCurrentIndex(2);
+    control<QComboBox>(*fx_.form, "ComboBox2")->setCurrentIndex(1);
+    control<QComboBox>(*fx_.form, "LMDImageComboBox1")->setCurrentIndex(-1);
+    control<QPlainTextEdit>(*fx_.form, "Memo1")->clear();
+    control<QListWidget>(*fx_.form, "CheckListBox1")->item(2)->setCheckState(Qt::Unchecked);
+    QTest::mouseClick(control(*fx_.form, "BtnAlleSippenLoeschen"), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(draftPath(*fx_.app)), 3000);
+    fx_.reset();
+}
+
+int main(int argc, char *argv[])
+{
+    const QString child = qEnvironmentVariable("NEMBRA_DRAFT_CHILD");
+    if (!child.isEmpty())
+        return runChild(argc, argv, child);
+    NembraApplication app(argc, argv);
+    TestDraft test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_draft.moc"
