@@ -1,11 +1,7 @@
 #include "NembraApplication.h"
 
-#include <exception>
-
 #include <QLibraryInfo>
 #include <QTranslator>
-
-#include "ErrorGuard.h"
 
 NembraApplication::NembraApplication(int &argc, char **argv)
     : QApplication(argc, argv)
@@ -19,16 +15,6 @@ NembraApplication::NembraApplication(int &argc, char **argv)
     if (translator->load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"), QStringLiteral("_"),
                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         installTranslator(translator);
-}
-
-bool NembraApplication::notify(QObject *receiver, QEvent *event)
-{
-    try {
-        return QApplication::notify(receiver, event);
-    } catch (const std::exception &error) {
-        showUncaughtError(error);
-    }
-    return false;
 }
 
 QString NembraApplication::appDir()

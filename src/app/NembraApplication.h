@@ -2,14 +2,12 @@
 
 #include <QApplication>
 
-// The program's application object: German standard dialogs, the program's
-// name, and a last guard that keeps an error no handler caught from ending
-// the program.
+// The program's application object: German standard dialogs and the
+// program's name. Errors are caught where each handler starts (guarded), so
+// that none ever unwinds through Qt's own frames.
 class NembraApplication : public QApplication {
 public:
     NembraApplication(int &argc, char **argv);
-
-    bool notify(QObject *receiver, QEvent *event) override;
 
     // The folder of the executable, with a trailing separator.
     static QString appDir();

@@ -1,5 +1,8 @@
 #include "Automation.h"
 
+#include <cmath>
+#include <limits>
+
 #include <QApplication>
 #include <QLocale>
 #include <QWidget>
@@ -70,9 +73,12 @@ bool convertTo(const QVariant &in, QMetaType target, QVariant &out)
         if (in.typeId() == QMetaType::QString)
             value = in.toString().trimmed().toLongLong(&ok);
         else if (in.typeId() == QMetaType::Double) {
+            // Checked against int's range before the cast: a double beyond
+            // the range of the integer type makes the cast undefined.
             const double d = in.toDouble();
-            ok = d == double(qlonglong(d));
-            value = qlonglong(d);
+            ok = d >= double(std::numeric_limits<int>::min()) && d <= double(std::numeric_limits<int>::max())
+                && d == std::trunc(d);
+            value = ok ? qlonglong(d) : 0;
         } else if (in.canConvert<qlonglong>()) {
             value = in.toLongLong(&ok);
         }

@@ -1,3 +1,5 @@
+#include <cmath>
+
 #include <QApplication>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -154,6 +156,13 @@ void TestAutomation::argumentConversionAndErrors_data()
                                    << "Keine Übereinstimmung in Parameter 1 für Methode Twice";
     QTest::newRow("fraction for an integer")
         << "Twice" << QVariantList{1.5} << "Keine Übereinstimmung in Parameter 1 für Methode Twice";
+    // Beyond every integer type: refused, never cast (the cast is undefined).
+    QTest::newRow("number beyond 64 bits") << "Twice" << QVariantList{-1e19}
+                                           << "Keine Übereinstimmung in Parameter 1 für Methode Twice";
+    QTest::newRow("number beyond int") << "Twice" << QVariantList{3e9}
+                                       << "Keine Übereinstimmung in Parameter 1 für Methode Twice";
+    QTest::newRow("not a number") << "Twice" << QVariantList{std::nan("")}
+                                  << "Keine Übereinstimmung in Parameter 1 für Methode Twice";
 }
 
 void TestAutomation::argumentConversionAndErrors()
