@@ -72,9 +72,10 @@ std::optional<QString> keyOf(const QString &line)
     return t.left(eq).trimmed();
 }
 
+// Names compare without regard to case and to blanks around them.
 bool same(const QString &a, const QString &b)
 {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
+    return a.trimmed().compare(b.trimmed(), Qt::CaseInsensitive) == 0;
 }
 
 // Index of the first section header of that name, or -1. Like the profile
@@ -163,11 +164,11 @@ bool ProfileFile::writeStrings(const QString &section, const QList<std::pair<QSt
     };
 
     for (const auto &[key, value] : entries) {
-        const QString entry = key + u'=' + value;
+        const QString entry = key.trimmed() + u'=' + value;
         qsizetype header = findSection(lines, section);
         if (header < 0) {
             terminateLast();
-            lines.append({u'[' + section + u']', newline});
+            lines.append({u'[' + section.trimmed() + u']', newline});
             lines.append({entry, newline});
             continue;
         }

@@ -27,7 +27,8 @@ bool isAscii(const QByteArray &bytes)
 
 QString decodeWith(QStringConverter::Encoding encoding, QByteArrayView bytes)
 {
-    QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
+    // The mark was taken off already; a second one is part of the text.
+    QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     return decoder.decode(bytes);
 }
 
@@ -42,7 +43,7 @@ DecodedText decodeText(const QByteArray &bytes)
     if (startsWith(bytes, {0xEF, 0xBB, 0xBF}))
         return {decodeWith(QStringConverter::Utf8, QByteArrayView(bytes).sliced(3)), TextEncoding::Utf8Bom};
     if (!isAscii(bytes)) {
-        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
         QString text = utf8.decode(bytes);
         if (!utf8.hasError())
             return {std::move(text), TextEncoding::Utf8};

@@ -236,6 +236,10 @@ void TestProfileFile::controlCharactersAreRefused()
                                              &error));
     QCOMPARE(error, QStringLiteral("Ungültiger Eintrag"));
     QVERIFY(!ProfileFile(iniPath()).writeString("Map\n", "A", "1"));
+    // Found by fuzzing: blanks around a name do not make another key.
+    QVERIFY(ProfileFile(iniPath()).writeString(" Neu ", "Schluessel ", "x"));
+    QCOMPARE(ProfileFile(iniPath()).readString("neu", " schluessel", "d"), QStringLiteral("x"));
+    writeIni(old);
     QVERIFY(!ProfileFile(iniPath()).writeString("Map", "A\tB", "1"));
     QCOMPARE(readIni(), old);
 }
