@@ -1,5 +1,6 @@
 #include "NembraApplication.h"
 
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -9,6 +10,8 @@ NembraApplication::NembraApplication(int &argc, char **argv)
     setApplicationName(QStringLiteral("Nembra"));
     setApplicationDisplayName(QStringLiteral("Nembra"));
     setApplicationVersion(QStringLiteral(NEMBRA_VERSION_TEXT));
+    Q_INIT_RESOURCE(app);
+    setWindowIcon(QIcon(QStringLiteral(":/app/nembra.svg")));
 
     // Buttons and texts of Qt's own dialogs (file dialog, message boxes) in German.
     auto *translator = new QTranslator(this);

@@ -57,9 +57,14 @@ QIcon sampleTypeImage(int index)
 } // namespace
 
 TForm1::TForm1(const QString &appDir, QWidget *parent)
+    : TForm1(AppPaths::portable(appDir), parent)
+{
+}
+
+TForm1::TForm1(const AppPaths &paths, QWidget *parent)
     : QMainWindow(parent)
     , m_ui(new Ui::TForm1)
-    , appDir_(appDir.endsWith(u'/') ? appDir : appDir + u'/')
+    , paths_(paths)
 {
     m_ui->setupUi(this);
     setupControls();
@@ -141,16 +146,18 @@ void TForm1::FormCreate()
     RefID_ = 1;
     appVersionText() = GetAppVersion();
     // What a killed write left behind is of no use to anyone.
-    removeStaleTemporaries(appDir_, {QString::fromLatin1(AppSettings::FileName), QString::fromLatin1(Draft::FileName)});
+    removeStaleTemporaries(paths_.settingsDir, {QString::fromLatin1(AppSettings::FileName)});
+    removeStaleTemporaries(paths_.draftDir, {QString::fromLatin1(Draft::FileName)});
     removeStaleTemporaries(dataDir(), {QStringLiteral("*.csv")});
 
-    if (!loadListFile(appDir_ + QStringLiteral("RefList/TaxList.txt"), TaxList_)) {
+    if (!loadListFile(paths_.listFile(QStringLiteral("TaxList.txt")), TaxList_)) {
         TaxList_.clear();
-        messages().show(Messages::Kind::Warning, QStringLiteral("Artendatei nicht gefunden\n\rProgramm wird beendet"));
+        messages().show(Messages::Kind::Warning,
+                        QStringLiteral("Artendatei nicht gefunden\n\rProgramm wird beendet") + searchedFolders());
         requestTerminate();
     }
     taxonIndex_ = TaxonIndex(TaxList_);
-    if (loadListFile(appDir_ + QStringLiteral("RefList/QuarnelList.txt"), QuarnelList_)) {
+    if (loadListFile(paths_.listFile(QStringLiteral("QuarnelList.txt")), QuarnelList_)) {
         for (const QString &observer : std::as_const(QuarnelList_)) {
             auto *item = new QListWidgetItem(observer, m_ui->CheckListBox1);
             item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
@@ -159,7 +166,8 @@ void TForm1::FormCreate()
     } else {
         QuarnelList_.clear();
         messages().show(Messages::Kind::Warning,
-                        QStringLiteral("Datei mit Liste der Beobachter nicht gefunden\n\rProgramm wird beendet"));
+                        QStringLiteral("Datei mit Liste der Beobachter nicht gefunden\n\rProgramm wird beendet")
+                            + searchedFolders());
         requestTerminate();
     }
 
@@ -179,7 +187,7 @@ void TForm1::FormCreate()
 
 QString TForm1::draftPath() const
 {
-    return appDir_ + QLatin1String(Draft::FileName);
+    return paths_.draftDir + QLatin1String(Draft::FileName);
 }
 
 void TForm1::setupDraft()
@@ -279,7 +287,7 @@ void TForm1::offerDraft()
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     if (!draft) {
         // Kept for whoever can make sense of it, never deleted.
-        const QString aside = appDir_ + QStringLiteral("Nembra-Entwurf-unlesbar-%1.json").arg(stamp);
+        const QString aside = paths_.draftDir + QStringLiteral("Nembra-Entwurf-unlesbar-%1.json").arg(stamp);
         QFile::rename(draftPath(), aside);
         messages().show(Messages::Kind::Warning,
                         QStringLiteral("Der nicht gespeicherte Datensatz der letzten Sitzung kann nicht gelesen "
@@ -298,9 +306,17 @@ void TForm1::offerDraft()
         return;
     }
     // Declined: put aside rather than lost, in case the answer was a slip.
-    const QString aside = appDir_ + QStringLiteral("Nembra-Entwurf-verworfen.json");
+    const QString aside = paths_.draftDir + QStringLiteral("Nembra-Entwurf-verworfen.json");
     QFile::remove(aside);
     QFile::rename(draftPath(), aside);
+}
+
+QString TForm1::searchedFolders() const
+{
+    // The installed program looks in more than one place; say where.
+    if (!paths_.installed)
+        return QString();
+    return QStringLiteral("\n\r\n\rGesucht in: ") + paths_.listDirs.join(QStringLiteral(", "));
 }
 
 void TForm1::requestTerminate()
@@ -313,7 +329,7 @@ void TForm1::requestTerminate()
 
 bool TForm1::ReadIniUSR() const
 {
-    return AppSettings::uncertaintyRadiusRequired(appDir_);
+    return AppSettings::uncertaintyRadiusRequired(paths_.settingsDir);
 }
 
 namespace {

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QTimer>
 
+#include "AppPaths.h"
 #include "CsvExport.h"
 #include "Messages.h"
 #include "Ping5.h"
@@ -33,9 +34,11 @@ public:
     // appDir is the folder of the program (with or without a trailing
     // separator); the reference lists and the settings file lie beside it.
     explicit TForm1(const QString &appDir, QWidget *parent = nullptr);
+    // The files where paths says.
+    explicit TForm1(const AppPaths &paths, QWidget *parent = nullptr);
     ~TForm1() override;
 
-    const QString &appDir() const { return appDir_; }
+    const AppPaths &paths() const { return paths_; }
     const QStringList &TaxList() const { return TaxList_; }
     const QStringList &QuarnelList() const { return QuarnelList_; }
     int RefID() const { return RefID_; }
@@ -105,7 +108,7 @@ public:
     // Export of the record as a CSV file into the data folder.
     bool DatenSpeichern();
     ObservationRecord currentRecord() const;
-    QString dataDir() const { return appDir_ + QStringLiteral("Data/"); }
+    QString dataDir() const { return paths_.dataDir; }
 
     void CheckListBox1Enter(QObject *Sender);
     void BtnEndeClick(QObject *Sender);
@@ -141,11 +144,12 @@ private:
     QWidget *fieldWidget(RecordField field) const;
     void addTaxon(const QString &taxon, const TaxonInput &input);
     void requestTerminate();
+    QString searchedFolders() const;
     void setupDraft();
     void offerDraft();
 
     Ui::TForm1 *m_ui;
-    QString appDir_;
+    AppPaths paths_;
     QStringList TaxList_;
     QStringList QuarnelList_;
     TaxonIndex taxonIndex_;

@@ -19,10 +19,10 @@ namespace {
 const QEvent::Type FirstShowEvent = QEvent::Type(QEvent::User + 0x235);
 } // namespace
 
-TForm2::TForm2(const QString &appDir, QWidget *parent)
+TForm2::TForm2(const QString &settingsDir, QWidget *parent)
     : QDialog(parent)
     , m_ui(new Ui::TForm2)
-    , appDir_(appDir.endsWith(u'/') ? appDir : appDir + u'/')
+    , settingsDir_(settingsDir.endsWith(u'/') ? settingsDir : settingsDir + u'/')
 {
     m_ui->setupUi(this);
     applyFormFont(this, 0, 11);
@@ -185,15 +185,15 @@ HRESULT TForm2::WBOnGetExternal(DispatchRef &ppDispatch)
 
 AppSettings::MapLocation TForm2::ReadStartLocation() const
 {
-    return AppSettings::readStartLocation(appDir_);
+    return AppSettings::readStartLocation(settingsDir_);
 }
 
 void TForm2::WriteStartLocation(const QString &sLat, const QString &sLong)
 {
     QString reason;
-    if (!AppSettings::writeStartLocation(appDir_, {sLat, sLong}, &reason)) {
+    if (!AppSettings::writeStartLocation(settingsDir_, {sLat, sLong}, &reason)) {
         const QString message = QStringLiteral("In %1 kann nicht geschrieben werden")
-                                    .arg(AppSettings::settingsPath(appDir_));
+                                    .arg(AppSettings::settingsPath(settingsDir_));
         writeError_ = message;
         throw NembraError(message);
     }
@@ -203,7 +203,7 @@ QString TForm2::lookupElevation(const QString &Coordinate)
 {
     ElevationService service = elevation_;
     if (service.user.isEmpty())
-        service.user = ProfileFile(AppSettings::settingsPath(appDir_)).readString("Map", "GeoNamesUser", QString());
+        service.user = ProfileFile(AppSettings::settingsPath(settingsDir_)).readString("Map", "GeoNamesUser", QString());
     const ElevationOutcome outcome = LookupElevation(Coordinate, service);
     if (outcome.failure != ElevationOutcome::Failure::None)
         messages().show(Messages::Kind::Warning, outcome.message);

@@ -25,7 +25,9 @@ public:
     // The window message that loads the map once the window is visible.
     static constexpr int FirstShowMessage = 1589;
 
-    explicit TForm2(const QString &appDir, QWidget *parent = nullptr);
+    // settingsDir is the folder of Nembra.ini (the program's folder when the
+    // program runs beside its files).
+    explicit TForm2(const QString &settingsDir, QWidget *parent = nullptr);
     ~TForm2() override;
 
     bool isDone() const { return done; }
@@ -75,7 +77,7 @@ protected:
 
 private:
     Ui::TForm2 *m_ui;
-    QString appDir_;
+    QString settingsDir_;
     bool done = false;
     bool fAllowResizeHandler = false;
     std::unique_ptr<TWBGoogleMaps> fWBGoogleMaps;

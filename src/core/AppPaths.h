@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Where the program's files are. Two layouts, one rule:
+// - portable: the folder of the executable holds RefList/ and may be written
+//   to; the settings file, the lists, the draft and Data/ all lie there;
+// - installed: otherwise. The settings file is Nembra.ini in the user's
+//   configuration folder, the lists come from the user's data folder
+//   (RefList/) or else from the installed samples, the draft lies in the
+//   user's data folder, and the CSV files go to "Nembra" in the documents
+//   folder.
+// Every folder ends with a separator.
+struct AppPaths {
+    bool installed = false;
+    QString settingsDir;
+    QStringList listDirs;  // searched in order for each reference list
+    QString dataDir;       // where the CSV files are proposed
+    QString draftDir;
+
+    static constexpr auto SystemListDir = "/usr/share/nembra/RefList/";
+
+    QString settingsFile() const;
+    // The first of listDirs that holds the file, else the path in the first.
+    QString listFile(const QString &name) const;
+
+    // Everything beside the executable, as the tests and run.sh use it.
+    static AppPaths portable(const QString &appDir);
+    static AppPaths installedLayout(const QString &configDir, const QString &userDataDir, const QString &documentsDir,
+                                    const QString &systemListDir = QString::fromLatin1(SystemListDir));
+    // The layout for an executable in exeDir, with the user's folders from
+    // QStandardPaths.
+    static AppPaths detect(const QString &exeDir);
+    // Makes the folders the program writes into (installed layout only).
+    bool makeFolders() const;
+};
