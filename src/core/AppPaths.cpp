@@ -13,6 +13,15 @@ QString folder(const QString &path)
 
 } // namespace
 
+#ifndef NEMBRA_SYSTEM_LIST_DIR
+#define NEMBRA_SYSTEM_LIST_DIR "/usr/share/nembra/RefList/"
+#endif
+
+QString AppPaths::systemListDir()
+{
+    return QStringLiteral(NEMBRA_SYSTEM_LIST_DIR);
+}
+
 QString AppPaths::settingsFile() const
 {
     return settingsDir + QStringLiteral("Nembra.ini");

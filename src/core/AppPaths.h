@@ -19,7 +19,8 @@ struct AppPaths {
     QString dataDir;       // where the CSV files are proposed
     QString draftDir;
 
-    static constexpr auto SystemListDir = "/usr/share/nembra/RefList/";
+    // The installed sample lists (set by the build from the install prefix).
+    static QString systemListDir();
 
     QString settingsFile() const;
     // The first of listDirs that holds the file, else the path in the first.
@@ -28,7 +29,7 @@ struct AppPaths {
     // Everything beside the executable, as the tests and run.sh use it.
     static AppPaths portable(const QString &appDir);
     static AppPaths installedLayout(const QString &configDir, const QString &userDataDir, const QString &documentsDir,
-                                    const QString &systemListDir = QString::fromLatin1(SystemListDir));
+                                    const QString &systemListDir = AppPaths::systemListDir());
     // The layout for an executable in exeDir, with the user's folders from
     // QStandardPaths.
     static AppPaths detect(const QString &exeDir);

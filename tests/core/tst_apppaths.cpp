@@ -48,7 +48,8 @@ void TestAppPaths::installed()
     const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + '/';
     const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + '/';
     QCOMPARE(p.settingsFile(), config + "Nembra.ini");
-    QCOMPARE(p.listDirs, QStringList({data + "RefList/", "/usr/share/nembra/RefList/"}));
+    QCOMPARE(p.listDirs, QStringList({data + "RefList/", AppPaths::systemListDir()}));
+    QVERIFY(AppPaths::systemListDir().endsWith("/share/nembra/RefList/"));
     QCOMPARE(p.dataDir, docs + "Nembra/");
     QCOMPARE(p.draftDir, data);
 }
