@@ -72,6 +72,12 @@ private:
 
 void TestMapPicker::init()
 {
+    // The map button probes 127.0.0.1 with an ICMP echo before the picker opens.
+    static const QList<QByteArray> withoutPicker = {"elevation", "elevationRequestNamesTheAccount",
+                                                    "failedConnectivityOpensNothing"};
+    PingInitialise();
+    if (!*PingServiceName() && !withoutPicker.contains(QTest::currentTestFunction()))
+        QSKIP("no ICMP socket for this user: neither datagram nor raw ICMP sockets are allowed");
     app_ = std::make_unique<AppFolder>();
     app_->writeTaxa({"Abies alba"});
     app_->writeObservers({"Müller, Hans"});
@@ -102,7 +108,10 @@ void TestMapPicker::cleanup()
 void TestMapPicker::openPicker(const std::function<void()> &steps)
 {
     bool ran = false;
-    QTimer::singleShot(0, this, [&] {
+    // The steps belong to an object of this function's own: they never run
+    // after the function returned (the picker may not have opened at all).
+    QObject scope;
+    QTimer::singleShot(0, &scope, [&] {
         QVERIFY(QTest::qWaitForWindowExposed(picker_.get()));
         QVERIFY(picker_->WebBrowser1());
         QTRY_VERIFY_WITH_TIMEOUT(picker_->allowResizeHandler(), 15000);
