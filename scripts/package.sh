@@ -18,10 +18,13 @@ deb=$(ls "$work"/nembra_"$version"_*.deb)
 cp "$deb" "$NEMBRA_ROOT/dist/"
 deb=$NEMBRA_ROOT/dist/$(basename "$deb")
 
-echo "== lintian"
-lintian --fail-on error "$deb"
-echo "== desktop-file-validate"
-desktop-file-validate "$NEMBRA_ROOT/packaging/de.nembra.Nembra.desktop"
-echo "== appstreamcli validate"
-appstreamcli validate --no-net "$NEMBRA_ROOT/packaging/de.nembra.Nembra.metainfo.xml"
+# The checks report on stderr; stdout carries only the package's path.
+{
+  echo "== lintian"
+  lintian --fail-on error "$deb"
+  echo "== desktop-file-validate"
+  desktop-file-validate "$NEMBRA_ROOT/packaging/de.nembra.Nembra.desktop"
+  echo "== appstreamcli validate"
+  appstreamcli validate --no-net "$NEMBRA_ROOT/packaging/de.nembra.Nembra.metainfo.xml"
+} >&2
 echo "$deb"
