@@ -1,17 +1,25 @@
 #include "NembraApplication.h"
 
+#include <QFont>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QTranslator>
+
+#include "FormFont.h"
 
 NembraApplication::NembraApplication(int &argc, char **argv)
     : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("Nembra"));
-    setApplicationDisplayName(QStringLiteral("Nembra"));
+    // No display name: window captions stay exactly the program's own.
     setApplicationVersion(QStringLiteral(NEMBRA_VERSION_TEXT));
     Q_INIT_RESOURCE(app);
     setWindowIcon(QIcon(QStringLiteral(":/app/nembra.svg")));
+    // One font everywhere, message boxes and menus included.
+    const QFont font = formFont(8);
+    setFont(font);
+    for (const char *kind : {"QMenu", "QMenuBar", "QMessageBox", "QFileDialog"})
+        setFont(font, kind);
 
     // Buttons and texts of Qt's own dialogs (file dialog, message boxes) in German.
     auto *translator = new QTranslator(this);

@@ -9,6 +9,7 @@
 
 #include "AppVersion.h"
 #include "ErrorGuard.h"
+#include "KeyPressFilter.h"
 #include "ui_About.h"
 
 TFormAbout::TFormAbout(QWidget *parent)
@@ -26,6 +27,7 @@ TFormAbout::TFormAbout(QWidget *parent)
         label->setForegroundRole(QPalette::Link);
         label->installEventFilter(this);
     }
+    enterPressesButtons(this);
     connectHandler(m_ui->Button1, &QPushButton::clicked, this, &TFormAbout::Button1Click);
     FormCreate();
 }
@@ -37,7 +39,8 @@ TFormAbout::~TFormAbout()
 
 void TFormAbout::FormCreate()
 {
-    const QString date = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
+    // The program's texts are German, and so is the date, whatever the locale.
+    const QString date = QLocale(QLocale::German, QLocale::Germany).toString(QDate::currentDate(), QLocale::ShortFormat);
     m_ui->Label1->setText(QStringLiteral("Nembra Version ") + appVersionText() + QStringLiteral(" (") + date + u')');
     // The label shows the program's "\n\r" line breaks as plain line breaks.
     m_ui->Label2->setText(QStringLiteral("Einfache Dateneingabe für Artbeobachtungen\n\n"

@@ -10,7 +10,9 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QAbstractItemView>
 #include <QListWidget>
+#include <QKeySequence>
 #include <QMenuBar>
 #include <QPointer>
 #include <QTimer>
@@ -44,7 +46,32 @@ void setBaseColour(QWidget *widget, const QColor &colour)
 {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::Base, colour);
+    // A combo box that cannot be edited paints its face in the button colour.
+    if (qobject_cast<QComboBox *>(widget))
+        palette.setColor(QPalette::Button, colour);
     widget->setPalette(palette);
+}
+
+// The notation a field takes, shown in the empty field and as its tooltip.
+void showNotation(QLineEdit *edit, const QString &notation)
+{
+    edit->setPlaceholderText(notation);
+    edit->setToolTip(notation);
+}
+
+// Examples of the notations of the reference systems, by code.
+QString notationOf(const QString &comboText)
+{
+    if (comboText.contains(QLatin1String("(LTLN)")))
+        return QStringLiteral("49,45187N;6,66072E");
+    for (char strip : {'2', '3', '4', '5'})
+        if (comboText.contains(QStringLiteral("(GKr%1)").arg(QLatin1Char(strip))))
+            return QLatin1Char(strip) + QStringLiteral("512345;5412345");
+    if (comboText.contains(QLatin1String("(QQQ)")))
+        return QStringLiteral("5408/132");
+    if (comboText.contains(QLatin1String("(QYX)")))
+        return QStringLiteral("5408/235");
+    return QString();
 }
 
 // The four sample-type images, in image-list order.
@@ -104,6 +131,39 @@ void TForm1::setupControls()
     // Editable combo boxes show the start of their text, like the other fields.
     for (QComboBox *combo : {m_ui->ComboBox1, m_ui->ComboBox2})
         combo->lineEdit()->setCursorPosition(0);
+
+    // Every action has its key: Enter on a focused button, the menu's
+    // mnemonics and these shortcuts, which take the buttons' paths.
+    enterPressesButtons(this);
+    m_ui->MenuItemSave->setShortcut(QKeySequence::Save);
+    m_ui->MenuItemEnd->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    m_ui->MenuItemUsage->setShortcut(QKeySequence(Qt::Key_F1));
+    for (QAction *action : {m_ui->MenuItemSave, m_ui->MenuItemEnd, m_ui->MenuItemUsage})
+        action->setShortcutContext(Qt::WindowShortcut);
+
+    showNotation(m_ui->Edit4, QStringLiteral("TT.MM.JJJJ, MM.JJJJ, JJJJ oder Zeitraum"));
+    showNotation(m_ui->Edit7, QStringLiteral("450 oder 300-450 (Meter)"));
+    showNotation(m_ui->Edit2, QStringLiteral("Meter"));
+    showNotation(m_ui->Edit1, QStringLiteral("abgekürzter Name[.Status.Bemerkung.Anzahl]"));
+    auto followSystem = [](QComboBox *combo, QLineEdit *edit) {
+        const auto update = [edit](const QString &text) { showNotation(edit, notationOf(text)); };
+        update(combo->currentText());
+        QObject::connect(combo, &QComboBox::currentTextChanged, edit, update);
+    };
+    followSystem(m_ui->ComboBox1, m_ui->Edit5);
+    followSystem(m_ui->ComboBox2, m_ui->Edit6);
+    // The open list shows every item whole, and the chosen text is the
+    // combo's tooltip, for the one that is wider than its field.
+    for (QComboBox *combo : {m_ui->ComboBox1, m_ui->ComboBox2, m_ui->LMDImageComboBox1}) {
+        int widest = 0;
+        for (int i = 0; i < combo->count(); ++i)
+            widest = qMax(widest, combo->fontMetrics().horizontalAdvance(combo->itemText(i))
+                                      + (combo->itemIcon(i).isNull() ? 0 : combo->iconSize().width() + 4));
+        combo->view()->setMinimumWidth(qMax(combo->width(), widest + 24));
+        const auto tip = [combo](const QString &text) { combo->setToolTip(text); };
+        tip(combo->currentText());
+        QObject::connect(combo, &QComboBox::currentTextChanged, combo, tip);
+    }
 
     connectHandler(m_ui->BtnEnde, &QPushButton::clicked, this, &TForm1::BtnEndeClick);
     connectHandler(m_ui->MenuItemEnd, &QAction::triggered, this, &TForm1::MenuItemEndClick);

@@ -8,6 +8,7 @@
 
 #include "ErrorGuard.h"
 #include "FormFont.h"
+#include "KeyPressFilter.h"
 #include "MapDocument.h"
 #include "ProfileFile.h"
 #include "WBContainer.h"
@@ -30,6 +31,7 @@ TForm2::TForm2(const QString &settingsDir, QWidget *parent)
     m_ui->Splitter1->setStretchFactor(0, 1);
     m_ui->Splitter1->setStretchFactor(1, 0);
     m_ui->Splitter1->setSizes({662 - 157 - m_ui->Splitter1->handleWidth(), 157});
+    enterPressesButtons(this);
     connect(m_ui->BtnReturnData, &QPushButton::clicked, this, [this] { guarded([this] { accept(); }); });
     Form2 = this;
     FormCreate();

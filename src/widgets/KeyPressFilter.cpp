@@ -5,6 +5,7 @@
 #include <QInputMethodEvent>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QPushButton>
 #include <QWidget>
 
 #include "ErrorGuard.h"
@@ -30,7 +31,7 @@ QString typedText(const QKeyEvent *event)
     }
     const Qt::KeyboardModifiers mods = event->modifiers();
     const bool altGr = (mods & Qt::ControlModifier) && (mods & Qt::AltModifier);
-    if ((mods & (Qt::ControlModifier | Qt::MetaModifier)) && !altGr)
+    if ((mods & (Qt::ControlModifier | Qt::MetaModifier | Qt::AltModifier)) && !altGr)
         return QString();
     const QString text = event->text();
     for (QChar c : text)
@@ -89,6 +90,13 @@ bool KeyPressFilter::eventFilter(QObject *watched, QEvent *event)
     if (event->type() != QEvent::KeyPress)
         return false;
     auto *keyEvent = static_cast<QKeyEvent *>(event);
+    // Alt with a letter that no mnemonic took types nothing.
+    const Qt::KeyboardModifiers mods = keyEvent->modifiers();
+    if ((mods & Qt::AltModifier) && !(mods & Qt::ControlModifier) && !keyEvent->text().isEmpty()
+        && keyEvent->text()[0].isPrint()) {
+        QApplication::beep();
+        return true;
+    }
     const QString typed = typedText(keyEvent);
     if (typed.isEmpty())
         return false;
@@ -168,4 +176,35 @@ void focusNextControl(QWidget *from)
         w->setFocus(Qt::TabFocusReason);
         return;
     }
+}
+
+namespace {
+
+class EnterPressesButton : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) || key->modifiers() & ~Qt::KeypadModifier)
+            return false;
+        auto *button = qobject_cast<QPushButton *>(watched);
+        if (!button || !button->isEnabled())
+            return false;
+        button->click();
+        return true;
+    }
+};
+
+} // namespace
+
+void enterPressesButtons(QWidget *window)
+{
+    auto *filter = new EnterPressesButton(window);
+    for (QPushButton *button : window->findChildren<QPushButton *>())
+        button->installEventFilter(filter);
 }

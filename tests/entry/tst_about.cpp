@@ -34,7 +34,9 @@ void TestAbout::firstLineShowsVersionAndStartDate()
     QFETCH(QString, expectedHead);
     appVersionText() = version;
     TFormAbout about;
-    const QString date = QLocale().toString(QDate::currentDate(), QLocale::ShortFormat);
+    // German, whatever the locale of the test (C here).
+    const QString date = QLocale(QLocale::German, QLocale::Germany).toString(QDate::currentDate(), QLocale::ShortFormat);
+    QVERIFY(date.contains(u'.'));
     QCOMPARE(about.findChild<QLabel *>("Label1")->text(), expectedHead + date + u')');
     QCOMPARE(about.windowTitle(), QStringLiteral("Über Nembra"));
     QVERIFY(about.findChild<QLabel *>("Label2")->text().startsWith(
