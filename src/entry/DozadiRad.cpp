@@ -52,10 +52,11 @@ void setBaseColour(QWidget *widget, const QColor &colour)
     widget->setPalette(palette);
 }
 
-// The notation a field takes, shown in the empty field and as its tooltip.
-void showNotation(QLineEdit *edit, const QString &notation)
+// The notation a field takes, shown in the empty field (an example short
+// enough for the field) and in full as its tooltip.
+void showNotation(QLineEdit *edit, const QString &notation, const QString &example = QString())
 {
-    edit->setPlaceholderText(notation);
+    edit->setPlaceholderText(example.isEmpty() ? notation : example);
     edit->setToolTip(notation);
 }
 
@@ -141,8 +142,8 @@ void TForm1::setupControls()
     for (QAction *action : {m_ui->MenuItemSave, m_ui->MenuItemEnd, m_ui->MenuItemUsage})
         action->setShortcutContext(Qt::WindowShortcut);
 
-    showNotation(m_ui->Edit4, QStringLiteral("TT.MM.JJJJ, MM.JJJJ, JJJJ oder Zeitraum"));
-    showNotation(m_ui->Edit7, QStringLiteral("450 oder 300-450 (Meter)"));
+    showNotation(m_ui->Edit4, QStringLiteral("TT.MM.JJJJ, MM.JJJJ, JJJJ oder Zeitraum"), QStringLiteral("TT.MM.JJJJ"));
+    showNotation(m_ui->Edit7, QStringLiteral("450 oder 300-450 (Meter)"), QStringLiteral("300-450"));
     showNotation(m_ui->Edit2, QStringLiteral("Meter"));
     showNotation(m_ui->Edit1, QStringLiteral("abgekürzter Name[.Status.Bemerkung.Anzahl]"));
     auto followSystem = [](QComboBox *combo, QLineEdit *edit) {

@@ -257,7 +257,8 @@ void TestKeyboardLook::notationFollowsTheSystem()
 {
     auto *system = control<QComboBox>("ComboBox1");
     auto *grid = control<QComboBox>("ComboBox2");
-    QCOMPARE(control<QLineEdit>("Edit4")->placeholderText(), QStringLiteral("TT.MM.JJJJ, MM.JJJJ, JJJJ oder Zeitraum"));
+    QCOMPARE(control<QLineEdit>("Edit4")->toolTip(), QStringLiteral("TT.MM.JJJJ, MM.JJJJ, JJJJ oder Zeitraum"));
+    QCOMPARE(control<QLineEdit>("Edit4")->placeholderText(), QStringLiteral("TT.MM.JJJJ"));
     const struct {
         int index;
         const char *notation;
