@@ -51,7 +51,13 @@ void TestAbout::okClosesAndTextsStay()
     for (int i = 0; i < 2; ++i) {
         about.show();
         QVERIFY(QTest::qWaitForWindowExposed(&about));
-        QTest::mouseClick(about.findChild<QPushButton *>("Button1"), Qt::LeftButton);
+        // By mouse, then by Enter on the focused button.
+        if (i == 0) {
+            QTest::mouseClick(about.findChild<QPushButton *>("Button1"), Qt::LeftButton);
+        } else {
+            about.findChild<QPushButton *>("Button1")->setFocus();
+            QTest::keyClick(about.findChild<QPushButton *>("Button1"), Qt::Key_Return);
+        }
         QVERIFY(!about.isVisible());
         QCOMPARE(about.result(), int(QDialog::Accepted));
         QCOMPARE(about.findChild<QLabel *>("Label1")->text(), first);

@@ -2,6 +2,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -185,7 +186,15 @@ void TestMapPicker::firstOpeningAtDefaultCentre()
         QCOMPARE(eval(page(), "map.getZoom()").toInt(), 14);
         // The map fills the browser view.
         QCOMPARE(eval(page(), "document.getElementById('map').offsetHeight").toInt(), picker_->WebBrowser1()->height());
-        QTest::mouseClick(picker_->findChild<QPushButton *>("BtnReturnData"), Qt::LeftButton);
+        // No text of the picker is cut in its font.
+        for (QLabel *label : picker_->findChildren<QLabel *>())
+            QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->contentsRect().width(),
+                     qPrintable(label->text()));
+        auto *back = picker_->findChild<QPushButton *>("BtnReturnData");
+        QVERIFY(back->fontMetrics().horizontalAdvance(back->text()) + 8 <= back->width());
+        // Enter on the focused "Zurück" presses it.
+        back->setFocus();
+        QTest::keyClick(back, Qt::Key_Return);
     });
     QVERIFY(!picker_->isVisible());
     QCOMPARE(formEdit("Edit5")->text(), QString());
