@@ -32,6 +32,7 @@
 #include "ListSelectDlg.h"
 #include "Messages.h"
 #include "PickedCoordinate.h"
+#include "Reachability.h"
 #include "RecordCheck.h"
 #include "SingleLine.h"
 #include "TextFile.h"
@@ -604,7 +605,8 @@ bool TForm1::PingHostname(const QString &Hostname, const QString &PingMode)
     const QByteArray host = encodeText(Hostname, TextEncoding::Windows1252);
     if (PingMode == QLatin1String("SyncPing")) {
         const std::int32_t rtt = PingHost(host, PingTimeout);
-        if (rtt == -1 || rtt == -2) {
+        // No permission to ping, or ping filtered: the web may work all the same.
+        if ((rtt == -1 || rtt == -2) && !tcpReachable(tileHost_, tilePort_, PingTimeout)) {
             messages().show(Messages::Kind::Warning, QString::fromUtf8(NoConnection));
             result = false;
         }

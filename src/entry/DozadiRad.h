@@ -89,6 +89,15 @@ public:
     static constexpr std::uint16_t PingTimeout = 2000;
     void setPingHost(const QString &host) { pingHost_ = host; }
     const QString &pingHost() const { return pingHost_; }
+    // When no echo can be sent or none comes back, a TCP connection to the
+    // host of the start map type's tiles decides, within the same limit.
+    static constexpr auto DefaultTileHost = "server.arcgisonline.com";
+    static constexpr quint16 DefaultTilePort = 443;
+    void setTileProbe(const QString &host, quint16 port)
+    {
+        tileHost_ = host;
+        tilePort_ = port;
+    }
     bool PingHostname(const QString &Hostname, const QString &PingMode);
     void PingCallback(TAsyncPingResult Result);
 
@@ -158,6 +167,8 @@ private:
     TFormAbout *aboutBox_ = nullptr;
     MapPicker mapPicker_;
     QString pingHost_ = QString::fromLatin1(DefaultPingHost);
+    QString tileHost_ = QString::fromLatin1(DefaultTileHost);
+    quint16 tilePort_ = DefaultTilePort;
     std::function<QDate()> today_ = [] { return QDate::currentDate(); };
     QTimer draftTimer_;
     RecordDraft initialDraft_;

@@ -1,3 +1,4 @@
+#include <QTcpServer>
 #include <QTest>
 
 #include "AppFolder.h"
@@ -58,6 +59,8 @@ private slots:
     void asyncProbesCountRefID_data();
     void asyncProbesCountRefID();
     void asyncWithoutIcmpWarnsAtOnce();
+    void tileHostDecidesWhenPingCannot_data();
+    void tileHostDecidesWhenPingCannot();
     void otherModesDoNothing_data();
     void otherModesDoNothing();
 
@@ -104,6 +107,38 @@ void TestConnectivity::syncUnreachable()
     QCOMPARE(fx_.msgs->texts(), QStringList{Warning});
     QCOMPARE(fx_.msgs->shown[0].kind, Messages::Kind::Warning);
     QCOMPARE(fx_.msgs->shown[0].caption, QStringLiteral("Warnung"));
+}
+
+void TestConnectivity::tileHostDecidesWhenPingCannot_data()
+{
+    QTest::addColumn<QString>("icmp"); // "none": no ICMP socket, "filtered": echoes time out
+    QTest::addColumn<bool>("tileHostAnswers");
+    QTest::newRow("no permission to ping, web works") << "none" << true;
+    QTest::newRow("ping filtered, web works") << "filtered" << true;
+    QTest::newRow("no permission to ping, no connection") << "none" << false;
+    QTest::newRow("ping filtered, no connection") << "filtered" << false;
+}
+
+void TestConnectivity::tileHostDecidesWhenPingCannot()
+{
+    QFETCH(QString, icmp);
+    QFETCH(bool, tileHostAnswers);
+    // Run as a normal user in a namespace where ICMP sockets are refused
+    // (tst_connectivity_user), the real service is tried: it finds none.
+    if (icmp == "none" && qEnvironmentVariableIsSet("NEMBRA_EXPECT_NO_ICMP")) {
+        PingInitialise();
+        QCOMPARE(PingServiceName(), "");
+    } else {
+        PingInitialise(icmp == "none" ? nullptr : std::make_unique<FakeService>(false));
+    }
+    QTcpServer tileHost;
+    QVERIFY(tileHost.listen(QHostAddress::LocalHost, 0));
+    const quint16 port = tileHost.serverPort();
+    if (!tileHostAnswers)
+        tileHost.close();
+    fx_.form->setTileProbe("127.0.0.1", port);
+    QCOMPARE(fx_.form->PingHostname("127.0.0.1", "SyncPing"), tileHostAnswers);
+    QCOMPARE(fx_.msgs->texts(), tileHostAnswers ? QStringList() : QStringList{Warning});
 }
 
 void TestConnectivity::asyncProbesCountRefID_data()

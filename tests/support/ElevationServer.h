@@ -24,6 +24,7 @@ public:
         });
     }
     QString host() const { return QStringLiteral("127.0.0.1:%1").arg(server_.serverPort()); }
+    quint16 port() const { return server_.serverPort(); }
     void stop() { server_.close(); }
 
 private:

@@ -18,6 +18,8 @@ void FormFixture::make(const QStringList &taxa, const QStringList &observers)
     QDir().mkpath(app->path() + QStringLiteral("Data"));
     msgs = std::make_unique<RecordingMessages>();
     form = std::make_unique<TForm1>(app->path());
+    // Never the public tile host: a port on this machine where nothing listens.
+    form->setTileProbe(QStringLiteral("127.0.0.1"), 9);
 }
 
 void FormFixture::fixToday(QDate today)
