@@ -204,8 +204,12 @@ void TForm2::WriteStartLocation(const QString &sLat, const QString &sLong)
 QString TForm2::lookupElevation(const QString &Coordinate)
 {
     ElevationService service = elevation_;
-    if (service.user.isEmpty())
-        service.user = ProfileFile(AppSettings::settingsPath(settingsDir_)).readString("Map", "GeoNamesUser", QString());
+    // The account in the settings picks GeoNames; without one the public
+    // service answers.
+    const QString account =
+        ProfileFile(AppSettings::settingsPath(settingsDir_)).readString("Map", "GeoNamesUser", QString());
+    if (!account.isEmpty())
+        service.user = account;
     const ElevationOutcome outcome = LookupElevation(Coordinate, service);
     if (outcome.failure != ElevationOutcome::Failure::None)
         messages().show(Messages::Kind::Warning, outcome.message);

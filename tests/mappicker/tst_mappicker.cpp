@@ -87,6 +87,9 @@ void TestMapPicker::init()
     form_->setTileProbe("127.0.0.1", server_->port());
     picker_ = std::make_unique<TForm2>(app_->path(), form_.get());
     picker_->elevationService().host = server_->host();
+    picker_->elevationService().openHost = server_->host();
+    picker_->elevationService().scheme = "http";
+    picker_->elevationService().user = "test";
     picker_->elevationService().timeoutMs = 1500;
     form_->setMapPicker([picker = picker_.get()] { return picker->pickCoordinate(); });
     form_->show();
@@ -211,7 +214,8 @@ void TestMapPicker::clickShowsCoordinateMarkerAndAltitude()
         QVERIFY2(qAbs(parts[0].toDouble() - 49.45187) < 0.0002 && qAbs(parts[1].toDouble() - 6.6607189) < 0.0002,
                  qPrintable(coordinate));
         QCOMPARE(picker_->EditHoehe()->text(), QStringLiteral("123"));
-        QCOMPARE(server_->paths, QList<QByteArray>{("/srtm3?lat=" + parts[0] + "&lng=" + parts[1]).toLatin1()});
+        QCOMPARE(server_->paths,
+                 QList<QByteArray>{("/srtm3?lat=" + parts[0] + "&lng=" + parts[1] + "&username=test").toLatin1()});
         QVERIFY(waitFor(page(), "markersArray.length === 1"));
 
         // A second click moves the one marker.
@@ -289,6 +293,8 @@ void TestMapPicker::closingStoresTheCentre()
     // The next run of the program opens there.
     picker_ = std::make_unique<TForm2>(app_->path(), form_.get());
     picker_->elevationService().host = server_->host();
+    picker_->elevationService().scheme = "http";
+    picker_->elevationService().user = "test";
     form_->setMapPicker([picker = picker_.get()] { return picker->pickCoordinate(); });
     openPicker([&] {
         QCOMPARE(eval(page(), "map.getCenter().y").toDouble(), 50.1);

@@ -2,15 +2,21 @@
 
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 // A loopback HTTP server standing in for the elevation service: it answers
-// every GET with the programmed status and body, or not at all.
+// every GET with the programmed status and body, or not at all, or after a
+// delay, or one byte a second, or with a redirect.
 class ElevationServer : public QObject {
     Q_OBJECT
 public:
     int status = 200;
     QByteArray body = "123\r\n";
     bool answer = true;
+    int delayMs = 0;
+    bool trickle = false;
+    // When set, every request is redirected there (302).
+    QByteArray location;
     QList<QByteArray> paths;
 
     ElevationServer()
@@ -30,21 +36,44 @@ public:
 private:
     void serve(QTcpSocket *socket)
     {
-        buffer_ += socket->readAll();
-        if (!buffer_.contains("\r\n\r\n"))
+        QByteArray &buffer = buffers_[socket];
+        buffer += socket->readAll();
+        if (!buffer.contains("\r\n\r\n"))
             return;
-        const QByteArray requestLine = buffer_.left(buffer_.indexOf("\r\n"));
-        buffer_.clear();
+        const QByteArray requestLine = buffer.left(buffer.indexOf("\r\n"));
+        buffer.clear();
         paths.append(requestLine.split(' ').value(1));
         if (!answer)
             return;
-        const QByteArray reason = status == 200 ? "OK" : "Error";
-        socket->write("HTTP/1.1 " + QByteArray::number(status) + " " + reason
-                      + "\r\nContent-Type: text/plain\r\n"
-                        "Content-Length: "
-                      + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n" + body);
-        socket->disconnectFromHost();
+        QByteArray head;
+        if (!location.isEmpty()) {
+            head = "HTTP/1.1 302 Found\r\nLocation: " + location + "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+        } else {
+            const QByteArray reason = status == 200 ? "OK" : "Error";
+            head = "HTTP/1.1 " + QByteArray::number(status) + " " + reason + "\r\nContent-Type: text/plain\r\n"
+                + "Content-Length: " + QByteArray::number(body.size()) + "\r\nConnection: close\r\n\r\n";
+        }
+        const QByteArray content = location.isEmpty() ? body : QByteArray();
+        QTimer::singleShot(delayMs, socket, [this, socket, head, content] {
+            socket->write(head);
+            if (!trickle) {
+                socket->write(content);
+                socket->disconnectFromHost();
+                return;
+            }
+            auto *timer = new QTimer(socket);
+            auto sent = std::make_shared<qsizetype>(0);
+            connect(timer, &QTimer::timeout, socket, [socket, content, sent, timer] {
+                if (*sent >= content.size()) {
+                    timer->stop();
+                    socket->disconnectFromHost();
+                    return;
+                }
+                socket->write(content.mid((*sent)++, 1));
+            });
+            timer->start(1000);
+        });
     }
     QTcpServer server_;
-    QByteArray buffer_;
+    QHash<QTcpSocket *, QByteArray> buffers_;
 };
