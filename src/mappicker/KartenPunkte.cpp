@@ -1,7 +1,9 @@
 #include "KartenPunkte.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLineEdit>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTimer>
 #include <QWebEngineView>
@@ -94,8 +96,13 @@ void TForm2::FormShow()
 {
     if (QScreen *screen = this->screen())
         move(screen->availableGeometry().topLeft());
-    if (done)
+    if (done) {
+        // The page's renderer died since the last showing: the document
+        // comes again, at the centre last stored.
+        if (fWBGoogleMaps && fWBGoogleMaps->rendererGone())
+            QCoreApplication::postEvent(this, new QEvent(FirstShowEvent));
         return;
+    }
     createBrowser();
     QCoreApplication::postEvent(this, new QEvent(FirstShowEvent));
     done = true;
@@ -128,8 +135,13 @@ void TForm2::FormResize()
 {
     if (!fAllowResizeHandler || !fWBGoogleMaps || !fWBGoogleMaps->LoadedGoogleMaps())
         return;
-    while (fWBGoogleMaps->ReadyState() < 4)
+    // Not for ever: a page that never finishes loading is left as it is.
+    QElapsedTimer waited;
+    waited.start();
+    while (fWBGoogleMaps->ReadyState() < 4 && waited.elapsed() < TWBGoogleMaps::LoadTimeoutMs)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    if (fWBGoogleMaps->ReadyState() < 4 || fWBGoogleMaps->rendererGone())
+        return;
     fWBGoogleMaps->ExecJS(MapDocument::resizeScript(webBrowser_->height()));
 }
 
@@ -147,6 +159,8 @@ void TForm2::reject()
 
 void TForm2::FormClose()
 {
+    // A point still waiting for its altitude goes with the window.
+    pendingPoint_.clear();
     writeError_.clear();
     try {
         GetMapCenter();
@@ -201,7 +215,7 @@ void TForm2::WriteStartLocation(const QString &sLat, const QString &sLong)
     }
 }
 
-QString TForm2::lookupElevation(const QString &Coordinate)
+ElevationOutcome TForm2::elevationOf(const QString &Coordinate)
 {
     ElevationService service = elevation_;
     // The account in the settings picks GeoNames; without one the public
@@ -210,22 +224,54 @@ QString TForm2::lookupElevation(const QString &Coordinate)
         ProfileFile(AppSettings::settingsPath(settingsDir_)).readString("Map", "GeoNamesUser", QString());
     if (!account.isEmpty())
         service.user = account;
-    const ElevationOutcome outcome = LookupElevation(Coordinate, service);
+    return LookupElevation(Coordinate, service);
+}
+
+QString TForm2::lookupElevation(const QString &Coordinate)
+{
+    const ElevationOutcome outcome = elevationOf(Coordinate);
     if (outcome.failure != ElevationOutcome::Failure::None)
         messages().show(Messages::Kind::Warning, outcome.message);
     return outcome.altitude;
 }
 
+void TForm2::pickPoint(const QString &sLat, const QString &sLong)
+{
+    const QString coordinate = sLat + QStringLiteral(", ") + sLong;
+    m_ui->Edit1->setText(coordinate);
+    m_ui->EditHoehe->clear();
+    ClearMarkers();
+    SetMarker(sLat, sLong);
+    // The altitude is looked up after the page's call has returned, so the
+    // page stays free; a click while a lookup runs replaces the point that
+    // waits, and only the newest point's altitude (or failure) is shown.
+    pendingPoint_ = coordinate;
+    if (lookupScheduled_ || lookingUp_)
+        return;
+    lookupScheduled_ = true;
+    QTimer::singleShot(0, this, [this] { guarded([this] { runLookups(); }); });
+}
+
+void TForm2::runLookups()
+{
+    lookupScheduled_ = false;
+    lookingUp_ = true;
+    const auto done = qScopeGuard([this] { lookingUp_ = false; });
+    while (!pendingPoint_.isEmpty()) {
+        const QString coordinate = std::exchange(pendingPoint_, QString());
+        const ElevationOutcome outcome = elevationOf(coordinate);
+        if (!pendingPoint_.isEmpty())
+            continue; // superseded while it ran
+        m_ui->EditHoehe->setText(outcome.altitude);
+        if (outcome.failure != ElevationOutcome::Failure::None)
+            messages().show(Messages::Kind::Warning, outcome.message);
+    }
+}
+
 void TExtJavaScript::NewCoordinate(const QString &sLat, const QString &sLong)
 {
-    TForm2 *picker = Form2;
-    if (!picker)
-        return;
-    const QString coordinate = sLat + QStringLiteral(", ") + sLong;
-    picker->Edit1()->setText(coordinate);
-    picker->ClearMarkers();
-    picker->SetMarker(sLat, sLong);
-    picker->EditHoehe()->setText(picker->lookupElevation(coordinate));
+    if (TForm2 *picker = Form2)
+        picker->pickPoint(sLat, sLong);
 }
 
 void TExtJavaScript::NewCenterCoordinate(const QString &sLat, const QString &sLong)

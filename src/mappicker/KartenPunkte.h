@@ -54,6 +54,10 @@ public:
     // The altitude of a coordinate "lat, lng", with the service's account
     // from the settings file.
     QString lookupElevation(const QString &Coordinate);
+    ElevationOutcome elevationOf(const QString &Coordinate);
+    // A point clicked on the map: shown at once, its altitude looked up soon.
+    void pickPoint(const QString &sLat, const QString &sLong);
+    bool lookingUp() const { return lookingUp_ || lookupScheduled_; }
 
     // Makes the browser now (normally done at the first show).
     void createBrowser();
@@ -76,6 +80,8 @@ protected:
     bool event(QEvent *event) override;
 
 private:
+    void runLookups();
+
     Ui::TForm2 *m_ui;
     QString settingsDir_;
     bool done = false;
@@ -84,6 +90,9 @@ private:
     QWebEngineView *webBrowser_ = nullptr;
     ElevationService elevation_;
     QString writeError_;
+    QString pendingPoint_;
+    bool lookupScheduled_ = false;
+    bool lookingUp_ = false;
 };
 
 // The single map picker of the program, which the page's calls reach.

@@ -1,5 +1,7 @@
 #include "WBContainer.h"
 
+#include <memory>
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QEventLoop>
@@ -223,6 +225,11 @@ TWBGoogleMaps::TWBGoogleMaps(QWebEngineView *HostedBrowser)
     QWebEnginePage *page = HostedBrowser->page();
     connect(page, &QWebEnginePage::loadStarted, this, [this] { readyState_ = 1; });
     connect(page, &QWebEnginePage::loadFinished, this, [this](bool) { readyState_ = 4; });
+    connect(page, &QWebEnginePage::renderProcessTerminated, this,
+            [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
+                if (status != QWebEnginePage::NormalTerminationStatus)
+                    rendererGone_ = true;
+            });
 }
 
 TWBGoogleMaps::~TWBGoogleMaps()
@@ -246,10 +253,15 @@ void TWBGoogleMaps::LoadHTML(const QString &HTMLCode)
     loadedBytes_ = MapDocument::bytesOf(HTMLCode);
     bridge_->releaseAll();
     readyState_ = 1;
+    rendererGone_ = false;
     QEventLoop wait;
     connect(view->page(), &QWebEnginePage::loadFinished, &wait, &QEventLoop::quit);
+    QTimer limit;
+    limit.setSingleShot(true);
+    connect(&limit, &QTimer::timeout, &wait, &QEventLoop::quit);
     view->page()->setContent(loadedBytes_, QStringLiteral("text/html;charset=windows-1252"), DocumentUrl);
     // The page's own script may call back into the program while it loads.
+    limit.start(LoadTimeoutMs);
     if (readyState_ < 3)
         wait.exec();
 }
@@ -265,20 +277,37 @@ void TWBGoogleMaps::ExecJS(const QString &javascript)
         bridge_->queueScript(javascript);
         return;
     }
+    if (rendererGone_)
+        throw NembraError(QStringLiteral("Die Karte antwortet nicht mehr"));
     const QString wrapped = QStringLiteral("(function(){try{(0,eval)(%1);return null;}catch(e){return String(e);}})()")
                                 .arg(jsString(javascript));
+    // Shared with the callback, which may come after this call gave up.
+    struct Outcome {
+        bool done = false;
+        QVariant value;
+        QPointer<QEventLoop> wait;
+    };
+    auto outcome = std::make_shared<Outcome>();
     QEventLoop wait;
-    bool done = false;
-    QVariant outcome;
-    view->page()->runJavaScript(wrapped, QWebEngineScript::MainWorld, [&](const QVariant &result) {
-        outcome = result;
-        done = true;
-        wait.quit();
+    outcome->wait = &wait;
+    view->page()->runJavaScript(wrapped, QWebEngineScript::MainWorld, [outcome](const QVariant &result) {
+        outcome->value = result;
+        outcome->done = true;
+        if (outcome->wait)
+            outcome->wait->quit();
     });
-    if (!done)
+    QTimer limit;
+    limit.setSingleShot(true);
+    connect(&limit, &QTimer::timeout, &wait, &QEventLoop::quit);
+    connect(view->page(), &QWebEnginePage::renderProcessTerminated, &wait, &QEventLoop::quit);
+    limit.start(ScriptTimeoutMs);
+    if (!outcome->done && !rendererGone_)
         wait.exec();
-    if (outcome.isValid() && !outcome.isNull())
-        throw NembraError(outcome.toString());
+    outcome->wait = nullptr;
+    if (!outcome->done)
+        throw NembraError(QStringLiteral("Die Karte antwortet nicht mehr"));
+    if (outcome->value.isValid() && !outcome->value.isNull())
+        throw NembraError(outcome->value.toString());
 }
 
 HRESULT TWBGoogleMaps::GetExternal(DispatchRef &ppDispatch)

@@ -97,8 +97,14 @@ public:
     void LoadDefaultGoogleMapsDocument(const QString &Lat, const QString &Long);
     void LoadHTML(const QString &HTMLCode);
     // Runs script in the page and waits for it; an exception in the page is
-    // raised here. Without a document nothing happens.
+    // raised here. Without a document nothing happens. A page whose renderer
+    // died, or that does not answer within ScriptTimeoutMs, fails the call.
     void ExecJS(const QString &javascript);
+    static constexpr int ScriptTimeoutMs = 5000;
+    static constexpr int LoadTimeoutMs = 20000;
+    // The page's renderer process ended (crash, kill); the document must be
+    // loaded again.
+    bool rendererGone() const { return rendererGone_; }
     HRESULT GetExternal(DispatchRef &ppDispatch) override;
 
     // 0 none, 1 loading, 4 complete.
@@ -111,6 +117,7 @@ public:
 private:
     bool fLoadedGoogleMaps = false;
     int readyState_ = 0;
+    bool rendererGone_ = false;
     QByteArray loadedBytes_;
     std::unique_ptr<ScriptBridge> bridge_;
     int bridgeId_ = 0;

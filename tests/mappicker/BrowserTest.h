@@ -1,6 +1,9 @@
 #pragma once
 
+#include <memory>
+
 #include <QElapsedTimer>
+#include <QPointer>
 #include <QEventLoop>
 #include <QTest>
 #include <QTimer>
@@ -37,18 +40,27 @@ inline void offline()
 // Evaluates script in the page's main world and waits for its value.
 inline QVariant eval(QWebEnginePage *page, const QString &script, int timeoutMs = 5000)
 {
-    QVariant result;
+    // Shared with the callback, which a page may call late (or from its
+    // destructor, after its renderer died) when this wait gave up.
+    struct Outcome {
+        QVariant value;
+        bool done = false;
+        QPointer<QEventLoop> loop;
+    };
+    auto outcome = std::make_shared<Outcome>();
     QEventLoop loop;
-    bool done = false;
-    page->runJavaScript(script, [&](const QVariant &v) {
-        result = v;
-        done = true;
-        loop.quit();
+    outcome->loop = &loop;
+    page->runJavaScript(script, [outcome](const QVariant &v) {
+        outcome->value = v;
+        outcome->done = true;
+        if (outcome->loop)
+            outcome->loop->quit();
     });
     QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    if (!done)
+    if (!outcome->done)
         loop.exec();
-    return result;
+    outcome->loop = nullptr;
+    return outcome->value;
 }
 
 // Waits until script evaluates to true in the page.

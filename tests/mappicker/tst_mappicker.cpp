@@ -1,3 +1,5 @@
+#include <csignal>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -17,6 +19,7 @@
 #include "Elevation.h"
 #include "ElevationServer.h"
 #include "KartenPunkte.h"
+#include "WBContainer.h"
 #include "NembraApplication.h"
 #include "Ping5.h"
 #include "RecordingMessages.h"
@@ -49,6 +52,8 @@ private slots:
     void failedConnectivityOpensNothing();
     void closingWithoutMapStillTakesOver();
     void wholeFlowThroughTheProgram();
+    void impatientClicksGiveOneLookupForTheNewestPoint();
+    void deadRendererDoesNotHangThePicker();
 
 private:
     // Opens the picker with the map button and runs steps inside it once the
@@ -380,6 +385,50 @@ void TestMapPicker::wholeFlowThroughTheProgram()
     QVERIFY(csv.open(QIODevice::ReadOnly));
     const QByteArray content = csv.readAll();
     QVERIFY2(content.contains("\"" + reference.toLatin1() + "\",\"LTLN\""), content.constData());
+}
+
+void TestMapPicker::impatientClicksGiveOneLookupForTheNewestPoint()
+{
+    openPicker([&] {
+        server_->delayMs = 600;
+        server_->status = 500;
+        // Three clicks, the later two while the first point's altitude is
+        // still on its way: the page makes them on its own timers.
+        eval(page(), "external.newCoordinate('49.1', '6.1');"
+                     "setTimeout(function() { external.newCoordinate('49.2', '6.2'); }, 150);"
+                     "setTimeout(function() { external.newCoordinate('49.3', '6.3'); }, 300);");
+        QTRY_COMPARE_WITH_TIMEOUT(picker_->Edit1()->text(), QStringLiteral("49.3, 6.3"), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!picker_->lookingUp(), 5000);
+        // The first lookup, then only the newest point's; one box at most.
+        QCOMPARE(server_->paths, QList<QByteArray>({"/srtm3?lat=49.1&lng=6.1&username=test",
+                                                    "/srtm3?lat=49.3&lng=6.3&username=test"}));
+        QCOMPARE(msgs_->texts(), QStringList{"Unbekannter Fehler"});
+        QVERIFY(waitFor(page(), "markersArray.length === 1 && markersArray[0].getLatLng().y === 49.3"));
+    });
+}
+
+void TestMapPicker::deadRendererDoesNotHangThePicker()
+{
+    openPicker([&] {
+        reportClick("49.46", "6.67");
+        QTRY_COMPARE(picker_->EditHoehe()->text(), QStringLiteral("123"));
+        const qint64 pid = page()->renderProcessPid();
+        QVERIFY(pid > 0);
+        ::kill(pid_t(pid), SIGKILL);
+        QTRY_VERIFY_WITH_TIMEOUT(picker_->WBGoogleMaps()->rendererGone(), 5000);
+        // "Zurück" asks the dead page for its centre: it returns at once and
+        // takes the coordinate over.
+        QTest::mouseClick(picker_->findChild<QPushButton *>("BtnReturnData"), Qt::LeftButton);
+        QVERIFY(!picker_->isVisible());
+    });
+    QCOMPARE(formEdit("Edit5")->text(), QStringLiteral("49,46N;6,67E"));
+    // The next showing loads the document again, and the map answers.
+    openPicker([&] {
+        QVERIFY(!picker_->WBGoogleMaps()->rendererGone());
+        reportClick("49.47", "6.68");
+        QTRY_COMPARE(picker_->Edit1()->text(), QStringLiteral("49.47, 6.68"));
+        QVERIFY(waitFor(page(), "markersArray.length === 1"));
+    });
 }
 
 NEMBRA_BROWSER_TEST_MAIN(NembraApplication, TestMapPicker)
