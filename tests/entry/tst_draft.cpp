@@ -21,20 +21,11 @@ namespace {
 const QStringList Taxa = {"Abies alba", "Achillea millefolium ssp. sudetica", "Quercus robur"};
 const QStringList Observers = {"Müller, Hans", "Schäfer, Jürgen", "Böhm, Käthe"};
 
-template<class T = QWidget>
-T *control(const TForm1 &form, const char *name)
-{
-    T *w = form.findChild<T *>(QString::fromLatin1(name));
-    if (!w)
-        qFatal("no control %s", name);
-    return w;
-}
-
 // Types a whole record into the form with real keys, as a user would.
 void typeRecord(TForm1 &form)
 {
     auto type = [&](const char *name, const QString &text, bool enter = false) {
-        QWidget *w = control(form, name);
+        QWidget *w = controlOf(form, name);
         w->setFocus();
         QTest::keyClicks(w, text);
         if (enter)
@@ -45,14 +36,14 @@ void typeRecord(TForm1 &form)
     type("Edit3", "Große Ähre");
     type("Edit4", "01.05.2010");
     type("Edit5", "49,45187N;6,66072E");
-    control<QComboBox>(form, "ComboBox1")->setCurrentIndex(0);
+    controlOf<QComboBox>(form, "ComboBox1")->setCurrentIndex(0);
     type("Edit2", "25");
     type("Edit6", "5408/132");
-    control<QComboBox>(form, "ComboBox2")->setCurrentIndex(0);
-    control<QListWidget>(form, "CheckListBox1")->item(2)->setCheckState(Qt::Checked);
-    control<QComboBox>(form, "LMDImageComboBox1")->setCurrentIndex(2);
+    controlOf<QComboBox>(form, "ComboBox2")->setCurrentIndex(0);
+    controlOf<QListWidget>(form, "CheckListBox1")->item(2)->setCheckState(Qt::Checked);
+    controlOf<QComboBox>(form, "LMDImageComboBox1")->setCurrentIndex(2);
     type("Edit7", "300-450");
-    control<QPlainTextEdit>(form, "Memo1")->setPlainText("Hang\nsonnig");
+    controlOf<QPlainTextEdit>(form, "Memo1")->setPlainText("Hang\nsonnig");
 }
 
 // Everything the user sees of the record, to compare two forms.
@@ -60,16 +51,17 @@ QStringList shownRecord(const TForm1 &form)
 {
     QStringList out;
     for (const char *name : {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6", "Edit7"})
-        out << QString::fromLatin1(name) + '=' + control<QLineEdit>(form, name)->text();
+        out << QString::fromLatin1(name) + '=' + controlOf<QLineEdit>(form, name)->text();
     for (const char *name : {"ComboBox1", "ComboBox2", "LMDImageComboBox1"})
-        out << QString::fromLatin1(name) + '=' + control<QComboBox>(form, name)->currentText();
-    out << "Memo1=" + control<QPlainTextEdit>(form, "Memo1")->toPlainText();
-    auto *observers = control<QListWidget>(form, "CheckListBox1");
+        out << QString::fromLatin1(name) + '=' + controlOf<QComboBox>(form, name)->currentText();
+    out << "Memo1=" + controlOf<QPlainTextEdit>(form, "Memo1")->toPlainText();
+    auto *observers = controlOf<QListWidget>(form, "CheckListBox1");
     for (int i = 0; i < observers->count(); ++i)
         out << observers->item(i)->text() + (observers->item(i)->checkState() == Qt::Checked ? " [x]" : " [ ]");
-    auto *grid = control<TStringGrid>(form, "ArtenStrGr1");
+    auto *grid = controlOf<TStringGrid>(form, "ArtenStrGr1");
     for (int row = 0; row < grid->RowCount(); ++row)
-        out << QStringList{grid->Cells(0, row), grid->Cells(1, row), grid->Cells(2, row), grid->Cells(3, row)}.join('|');
+        out << QStringList{grid->Cells(0, row), grid->Cells(1, row), grid->Cells(2, row), grid->Cells(3, row)}.join(
+            '|');
     return out;
 }
 
@@ -203,22 +195,22 @@ void TestDraft::savedOrEmptiedRecordLeavesNoDraft()
     fx_.form->writeDraft();
     QVERIFY(QFile::exists(draftPath(*fx_.app)));
     fx_.msgs->savePath = fx_.app->path() + "Data/x.csv";
-    QTest::mouseClick(control(*fx_.form, "BtnSpeichern"), Qt::LeftButton);
+    QTest::mouseClick(controlOf(*fx_.form, "BtnSpeichern"), Qt::LeftButton);
     QVERIFY(QFile::exists(fx_.msgs->savePath));
     QVERIFY(!QFile::exists(draftPath(*fx_.app)));
 
     // Changed again, then emptied by hand: back to the empty form, no draft.
-    control<QLineEdit>(*fx_.form, "Edit3")->setText("anderswo");
+    controlOf<QLineEdit>(*fx_.form, "Edit3")->setText("anderswo");
     fx_.form->writeDraft();
     QVERIFY(QFile::exists(draftPath(*fx_.app)));
     for (const char *name : {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6", "Edit7"})
-        control<QLineEdit>(*fx_.form, name)->clear();
-    control<QComboBox>(*fx_.form, "ComboBox1")->setCurrentIndex(2);
-    control<QComboBox>(*fx_.form, "ComboBox2")->setCurrentIndex(1);
-    control<QComboBox>(*fx_.form, "LMDImageComboBox1")->setCurrentIndex(-1);
-    control<QPlainTextEdit>(*fx_.form, "Memo1")->clear();
-    control<QListWidget>(*fx_.form, "CheckListBox1")->item(2)->setCheckState(Qt::Unchecked);
-    QTest::mouseClick(control(*fx_.form, "BtnAlleSippenLoeschen"), Qt::LeftButton);
+        controlOf<QLineEdit>(*fx_.form, name)->clear();
+    controlOf<QComboBox>(*fx_.form, "ComboBox1")->setCurrentIndex(2);
+    controlOf<QComboBox>(*fx_.form, "ComboBox2")->setCurrentIndex(1);
+    controlOf<QComboBox>(*fx_.form, "LMDImageComboBox1")->setCurrentIndex(-1);
+    controlOf<QPlainTextEdit>(*fx_.form, "Memo1")->clear();
+    controlOf<QListWidget>(*fx_.form, "CheckListBox1")->item(2)->setCheckState(Qt::Unchecked);
+    QTest::mouseClick(controlOf(*fx_.form, "BtnAlleSippenLoeschen"), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(draftPath(*fx_.app)), 3000);
     fx_.reset();
 }

@@ -1,10 +1,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QFile>
-#include <QInputMethodEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
+#include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -57,20 +57,10 @@ private:
     template<class T = QWidget>
     T *control(const char *name) const
     {
-        T *w = fx_.form->findChild<T *>(QString::fromLatin1(name));
-        if (!w)
-            qFatal("no control %s", name);
-        return w;
+        return controlOf<T>(*fx_.form, name);
     }
     QLineEdit *edit(const char *name) const { return control<QLineEdit>(name); }
-    // The control that has the focus, an editable combo box for its line edit.
-    static QString focused()
-    {
-        QWidget *w = QApplication::focusWidget();
-        if (w && qobject_cast<QComboBox *>(w->parentWidget()))
-            w = w->parentWidget();
-        return w ? w->objectName() : QString();
-    }
+    static QString focused() { return focusedControl(); }
     void focusAndType(const char *name, const QString &text)
     {
         QWidget *w = control(name);
@@ -570,14 +560,27 @@ void TestFieldValidation::saveRunsTheFieldChecksFirst_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("message"); // empty: saved
     QTest::addColumn<QString>("after");   // the field's text afterwards
-    QTest::newRow("impossible date") << "Edit4" << "99.99.2099"
-                                     << "Datumsangabe nicht korrekt: \n\rDatum enthält eine ungültige Tages-, Monats- oder Jahresangabe" << "99.99.2099";
-    QTest::newRow("future date") << "Edit4" << "16.3.2011"
-                                 << "Datumsangabe nicht korrekt: \n\rSie haben in der Zukunft kartiert!" << "16.3.2011";
-    QTest::newRow("short date normalised and saved") << "Edit4" << "1.5.2010" << "" << "01.05.2010";
-    QTest::newRow("altitude above Everest") << "Edit7" << "9000"
-                                            << "Höhenlage nicht korrekt: \n\rSie haben über dem Mt.Everest kartiert" << "9000";
-    QTest::newRow("grid reference of another system") << "Edit6" << "5408/9" << "?" << "5408/9";
+    QTest::newRow("impossible date")
+        << "Edit4"
+        << "99.99.2099"
+        << "Datumsangabe nicht korrekt: \n\rDatum enthält eine ungültige Tages-, Monats- oder Jahresangabe"
+        << "99.99.2099";
+    QTest::newRow("future date") << "Edit4"
+                                 << "16.3.2011"
+                                 << "Datumsangabe nicht korrekt: \n\rSie haben in der Zukunft kartiert!"
+                                 << "16.3.2011";
+    QTest::newRow("short date normalised and saved") << "Edit4"
+                                                     << "1.5.2010"
+                                                     << ""
+                                                     << "01.05.2010";
+    QTest::newRow("altitude above Everest") << "Edit7"
+                                            << "9000"
+                                            << "Höhenlage nicht korrekt: \n\rSie haben über dem Mt.Everest kartiert"
+                                            << "9000";
+    QTest::newRow("grid reference of another system") << "Edit6"
+                                                      << "5408/9"
+                                                      << "?"
+                                                      << "5408/9";
 }
 
 void TestFieldValidation::saveRunsTheFieldChecksFirst()
@@ -654,8 +657,7 @@ void TestFieldValidation::inputMethodAndAltGrFiltered()
     commit(edit("Edit4"), "^");
     commit(edit("Edit4"), "1é2");
     // AltGr+E arrives with Ctrl and Alt held.
-    QTest::sendKeyEvent(QTest::Click, edit("Edit4"), Qt::Key_E, QString("€"),
-                        Qt::ControlModifier | Qt::AltModifier);
+    QTest::sendKeyEvent(QTest::Click, edit("Edit4"), Qt::Key_E, QString("€"), Qt::ControlModifier | Qt::AltModifier);
     // A character beyond the first plane, as one key.
     QTest::sendKeyEvent(QTest::Click, edit("Edit4"), Qt::Key_unknown, QString::fromUtf8("\xF0\x9F\x8C\xBF"),
                         Qt::NoModifier);

@@ -22,19 +22,6 @@ using Kind = Messages::Kind;
 
 namespace {
 
-QWidget *focused()
-{
-    QWidget *w = QApplication::focusWidget();
-    if (w && qobject_cast<QComboBox *>(w->parentWidget()))
-        w = w->parentWidget();
-    return w;
-}
-
-QString focusedName()
-{
-    return focused() ? focused()->objectName() : QString();
-}
-
 void key(Qt::Key k, Qt::KeyboardModifiers mods = Qt::NoModifier)
 {
     QTest::keyClick(QApplication::focusWidget(), k, mods);
@@ -77,10 +64,7 @@ private:
     template<class T = QWidget>
     T *control(const char *name) const
     {
-        T *w = fx_.form->findChild<T *>(QString::fromLatin1(name));
-        if (!w)
-            qFatal("no control %s", name);
-        return w;
+        return controlOf<T>(*fx_.form, name);
     }
     FormFixture fx_;
 };
@@ -100,30 +84,30 @@ void TestKeyboardLook::cleanup()
 void TestKeyboardLook::wholeRecordByKeyboard()
 {
     // The field flow of the form, then the buttons with Enter.
-    QCOMPARE(focusedName(), QStringLiteral("Edit3"));
+    QCOMPARE(focusedControl(), QStringLiteral("Edit3"));
     type("Wegrand");
     key(Qt::Key_Return);
-    QCOMPARE(focusedName(), QStringLiteral("Edit4"));
+    QCOMPARE(focusedControl(), QStringLiteral("Edit4"));
     type("1.5.2010");
     key(Qt::Key_Return);
-    QCOMPARE(focusedName(), QStringLiteral("Edit5"));
+    QCOMPARE(focusedControl(), QStringLiteral("Edit5"));
     type("3512345;5412345");
     key(Qt::Key_Return);
-    QCOMPARE(focusedName(), QStringLiteral("ComboBox1"));
+    QCOMPARE(focusedControl(), QStringLiteral("ComboBox1"));
     key(Qt::Key_Return);
-    QCOMPARE(focusedName(), QStringLiteral("Edit2"));
+    QCOMPARE(focusedControl(), QStringLiteral("Edit2"));
     type("25");
     key(Qt::Key_Return);
-    QCOMPARE(focusedName(), QStringLiteral("Edit6"));
+    QCOMPARE(focusedControl(), QStringLiteral("Edit6"));
     key(Qt::Key_Tab);
-    QCOMPARE(focusedName(), QStringLiteral("ComboBox2"));
+    QCOMPARE(focusedControl(), QStringLiteral("ComboBox2"));
     key(Qt::Key_Tab);
-    QCOMPARE(focusedName(), QStringLiteral("CheckListBox1"));
+    QCOMPARE(focusedControl(), QStringLiteral("CheckListBox1"));
     key(Qt::Key_Space);
     QCOMPARE(control<QListWidget>("CheckListBox1")->item(0)->checkState(), Qt::Checked);
     // Alt+I jumps to the taxon input.
     key(Qt::Key_I, Qt::AltModifier);
-    QCOMPARE(focusedName(), QStringLiteral("Edit1"));
+    QCOMPARE(focusedControl(), QStringLiteral("Edit1"));
     type("que rob");
     key(Qt::Key_Return);
     QCOMPARE(control<TStringGrid>("ArtenStrGr1")->Cells(0, 1), QStringLiteral("Quercus robur"));
@@ -137,7 +121,7 @@ void TestKeyboardLook::wholeRecordByKeyboard()
 
     // Tab to "Ende", Enter, and the question answered "Ja": the window closes.
     key(Qt::Key_Tab);
-    QCOMPARE(focusedName(), QStringLiteral("BtnEnde"));
+    QCOMPARE(focusedControl(), QStringLiteral("BtnEnde"));
     key(Qt::Key_Return);
     QCOMPARE(fx_.msgs->shown.constLast().kind, Kind::Confirmation);
     QVERIFY(!fx_.form->isVisible());
@@ -152,7 +136,7 @@ void TestKeyboardLook::shortcutsAndMnemonics()
     // Ctrl+S takes the button's way: the checks first.
     key(Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(fx_.msgs->shown.constLast().text, QStringLiteral("Ohne Arten macht das Ganze keinen Sinn!"));
-    QCOMPARE(focusedName(), QStringLiteral("Edit1"));
+    QCOMPARE(focusedControl(), QStringLiteral("Edit1"));
     // Label mnemonics move to their fields; none types its letter.
     const struct {
         Qt::Key key;
@@ -163,7 +147,7 @@ void TestKeyboardLook::shortcutsAndMnemonics()
                   {Qt::Key_L, "Edit7"},     {Qt::Key_B, "Memo1"},         {Qt::Key_I, "Edit1"}};
     for (const auto &l : labels) {
         key(l.key, Qt::AltModifier);
-        QCOMPARE(focusedName(), QString::fromLatin1(l.field));
+        QCOMPARE(focusedControl(), QString::fromLatin1(l.field));
     }
     control("Edit3")->setFocus();
     key(Qt::Key_Q, Qt::AltModifier); // no mnemonic: types nothing
@@ -183,8 +167,10 @@ void TestKeyboardLook::shortcutsAndMnemonics()
 
 void TestKeyboardLook::yellowOnScreen()
 {
-    for (const char *name : {"Edit3", "Edit4", "Edit5", "ComboBox1", "Edit2", "CheckListBox1", "LMDImageComboBox1", "Edit1"})
-        QVERIFY2(yellowShare(control(name)) > 0.5, qPrintable(QStringLiteral("%1: %2").arg(name).arg(yellowShare(control(name)))));
+    for (const char *name :
+         {"Edit3", "Edit4", "Edit5", "ComboBox1", "Edit2", "CheckListBox1", "LMDImageComboBox1", "Edit1"})
+        QVERIFY2(yellowShare(control(name)) > 0.5,
+                 qPrintable(QStringLiteral("%1: %2").arg(name).arg(yellowShare(control(name)))));
     for (const char *name : {"Edit6", "ComboBox2", "Edit7", "Memo1"})
         QVERIFY2(yellowShare(control(name)) < 0.05, name);
 }
@@ -234,10 +220,11 @@ void TestKeyboardLook::specifiedTextsFit()
             };
             const int listWidth = combo->view()->minimumWidth() > 0 ? combo->view()->minimumWidth() : combo->width();
             for (int i = 0; i < combo->count(); ++i) {
-                QVERIFY2(needed(i) + 16 <= listWidth, qPrintable(QStringLiteral("list of %1 \"%2\": %3 px in %4 px")
-                                                                      .arg(combo->objectName(), combo->itemText(i))
-                                                                      .arg(needed(i))
-                                                                      .arg(listWidth)));
+                QVERIFY2(needed(i) + 16 <= listWidth,
+                         qPrintable(QStringLiteral("list of %1 \"%2\": %3 px in %4 px")
+                                        .arg(combo->objectName(), combo->itemText(i))
+                                        .arg(needed(i))
+                                        .arg(listWidth)));
                 ++checked;
             }
             if (combo->currentIndex() >= 0) {
@@ -262,8 +249,8 @@ void TestKeyboardLook::notationFollowsTheSystem()
     const struct {
         int index;
         const char *notation;
-    } systems[] = {{0, "49,45187N;6,66072E"}, {1, "2512345;5412345"}, {4, "5512345;5412345"},
-                   {5, "5408/132"},           {6, "5408/235"}};
+    } systems[] = {
+        {0, "49,45187N;6,66072E"}, {1, "2512345;5412345"}, {4, "5512345;5412345"}, {5, "5408/132"}, {6, "5408/235"}};
     for (const auto &s : systems) {
         system->setCurrentIndex(s.index);
         QCOMPARE(control<QLineEdit>("Edit5")->placeholderText(), QString::fromLatin1(s.notation));

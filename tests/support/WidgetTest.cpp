@@ -1,7 +1,16 @@
 #include "WidgetTest.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
+
+QString focusedControl()
+{
+    QWidget *w = QApplication::focusWidget();
+    if (w && qobject_cast<QComboBox *>(w->parentWidget()))
+        w = w->parentWidget();
+    return w ? w->objectName() : QString();
+}
 
 bool showActive(QWidget &window)
 {

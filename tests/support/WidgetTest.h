@@ -21,6 +21,20 @@
         return QTest::qExec(&test, argc, argv);                                                                        \
     }
 
+// The control of a window by its objectName; a missing one ends the test run.
+template<class T = QWidget>
+T *controlOf(const QWidget &window, const char *name)
+{
+    T *w = window.findChild<T *>(QString::fromLatin1(name));
+    if (!w)
+        qFatal("no control %s", name);
+    return w;
+}
+
+// The objectName of the control that has the focus (an editable combo box
+// for its line edit), empty when none has it.
+QString focusedControl();
+
 // Shows a window and waits until it is the active one. False when it did not
 // become active in time.
 bool showActive(QWidget &window);
