@@ -1,5 +1,6 @@
 #include "AppSettings.h"
 
+#include "PickedCoordinate.h"
 #include "ProfileFile.h"
 
 namespace AppSettings {
@@ -19,15 +20,27 @@ bool uncertaintyRadiusRequired(const QString &appDir)
 
 MapLocation readStartLocation(const QString &appDir)
 {
+    // The values go into the map document as they stand: anything but a
+    // plain number in range (a hand edit, a damaged file) gives the default.
     const ProfileFile profile(settingsPath(appDir));
-    return {profile.readString("Map", "StartingLocationLat", DefaultStartLat),
-            profile.readString("Map", "StartingLocationLong", DefaultStartLong)};
+    const auto lat = plainDecimal(profile.readString("Map", "StartingLocationLat", DefaultStartLat), 90);
+    const auto lng = plainDecimal(profile.readString("Map", "StartingLocationLong", DefaultStartLong), 180);
+    if (!lat || !lng)
+        return {QLatin1String(DefaultStartLat), QLatin1String(DefaultStartLong)};
+    return {*lat, *lng};
 }
 
 bool writeStartLocation(const QString &appDir, const MapLocation &location, QString *error)
 {
+    const auto lat = plainDecimal(location.lat, 90);
+    const auto lng = plainDecimal(location.lng, 180);
+    if (!lat || !lng) {
+        if (error)
+            *error = QStringLiteral("Ungültiger Eintrag");
+        return false;
+    }
     const ProfileFile profile(settingsPath(appDir));
-    return profile.writeStrings("Map", {{"StartingLocationLat", location.lat}, {"StartingLocationLong", location.lng}},
+    return profile.writeStrings("Map", {{"StartingLocationLat", *lat}, {"StartingLocationLong", *lng}},
                                 error);
 }
 

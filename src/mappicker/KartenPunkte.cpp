@@ -12,6 +12,8 @@
 #include "FormFont.h"
 #include "KeyPressFilter.h"
 #include "MapDocument.h"
+#include "NembraError.h"
+#include "PickedCoordinate.h"
 #include "ProfileFile.h"
 #include "WBContainer.h"
 #include "ui_KartenPunkte.h"
@@ -268,14 +270,31 @@ void TForm2::runLookups()
     }
 }
 
+namespace {
+
+// The page's numbers go into the form, the settings file and the next map
+// document; only plain numbers in range are taken.
+std::pair<QString, QString> pagePoint(const QString &sLat, const QString &sLong)
+{
+    const auto lat = plainDecimal(sLat, 90);
+    const auto lng = plainDecimal(sLong, 180);
+    if (!lat || !lng)
+        throw NembraError(QStringLiteral("Ungültige Koordinate"));
+    return {*lat, *lng};
+}
+
+} // namespace
+
 void TExtJavaScript::NewCoordinate(const QString &sLat, const QString &sLong)
 {
+    const auto [lat, lng] = pagePoint(sLat, sLong);
     if (TForm2 *picker = Form2)
-        picker->pickPoint(sLat, sLong);
+        picker->pickPoint(lat, lng);
 }
 
 void TExtJavaScript::NewCenterCoordinate(const QString &sLat, const QString &sLong)
 {
+    const auto [lat, lng] = pagePoint(sLat, sLong);
     if (Form2)
-        Form2->WriteStartLocation(sLat, sLong);
+        Form2->WriteStartLocation(lat, lng);
 }

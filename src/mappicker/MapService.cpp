@@ -3,11 +3,14 @@
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
-#include <QHostAddress>
+#include <QDir>
+#include <QLockFile>
+#include <QStandardPaths>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QUrlQuery>
 #include <QWebEngineProfile>
+#include <QWebEngineSettings>
 #include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineUrlRequestJob>
 #include <QWebEngineUrlScheme>
@@ -40,12 +43,11 @@ QByteArray resource(const QString &name)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-bool isLoopback(const QString &host)
+bool sameServer(const QUrl &a, const QUrl &b)
 {
-    if (host == QLatin1String("localhost") || host.endsWith(QLatin1String(".localhost")))
-        return true;
-    const QHostAddress address(host);
-    return !address.isNull() && address.isLoopback();
+    const int defaultPort = a.scheme() == QLatin1String("https") ? 443 : 80;
+    return a.scheme() == b.scheme() && a.host().compare(b.host(), Qt::CaseInsensitive) == 0
+        && a.port(defaultPort) == b.port(defaultPort);
 }
 
 class Interceptor : public QWebEngineUrlRequestInterceptor {
@@ -60,10 +62,7 @@ public:
             info.redirect(QUrl(QStringLiteral("nembra://api/maps.js")));
             return;
         }
-        if (c.loopbackOnly
-            && (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https")
-                || url.scheme() == QLatin1String("ws") || url.scheme() == QLatin1String("wss"))
-            && !isLoopback(url.host()))
+        if (!allowedRequest(url))
             info.block(true);
     }
 };
@@ -127,6 +126,26 @@ private:
 
 } // namespace
 
+bool allowedRequest(const QUrl &url)
+{
+    // The page needs its own files, data it made itself, and map tiles;
+    // nothing else leaves the program (no favicon, no beacon to a third host).
+    const QString scheme = url.scheme();
+    if (scheme == QLatin1String(Scheme) || scheme == QLatin1String("data") || scheme == QLatin1String("blob"))
+        return true;
+    const Config &c = config();
+    for (const TileSource *source : {&c.satellite, &c.street})
+        if (sameServer(url, QUrl(source->url)))
+            return true;
+    return false;
+}
+
+QString userAgent()
+{
+    // The tile servers' usage policies ask for a program name and a contact.
+    return QStringLiteral("Nembra/%1 (+%2)").arg(QCoreApplication::applicationVersion(), QLatin1String(ContactUrl));
+}
+
 void registerSchemes()
 {
     QWebEngineUrlScheme scheme(Scheme);
@@ -159,8 +178,35 @@ Config &config()
 QWebEngineProfile *profile()
 {
     static QWebEngineProfile *p = [] {
-        auto *profile = new QWebEngineProfile(QCoreApplication::instance());
-        profile->setHttpUserAgent(QStringLiteral("Nembra/") + QCoreApplication::applicationVersion());
+        // A named profile keeps a disk cache of the tiles between runs; two
+        // running copies of the program must not share one, so a second copy
+        // keeps its cache in memory.
+        static QLockFile *lock = nullptr;
+        const QString cacheRoot = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+        const QString folder = cacheRoot + QStringLiteral("/nembra/karte");
+        QWebEngineProfile *profile = nullptr;
+        if (!cacheRoot.isEmpty() && QDir().mkpath(folder)) {
+            lock = new QLockFile(folder + QStringLiteral("/.lock"));
+            lock->setStaleLockTime(0);
+            if (!lock->tryLock(0)) {
+                delete lock;
+                lock = nullptr;
+            }
+        }
+        if (lock) {
+            profile = new QWebEngineProfile(QStringLiteral("Nembra"), QCoreApplication::instance());
+            profile->setPersistentStoragePath(folder + QStringLiteral("/profil"));
+            profile->setCachePath(folder + QStringLiteral("/cache"));
+            profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
+            profile->setHttpCacheMaximumSize(CacheBytes);
+            profile->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+        } else {
+            profile = new QWebEngineProfile(QCoreApplication::instance());
+            profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
+        }
+        profile->setHttpUserAgent(userAgent());
+        profile->settings()->setAttribute(QWebEngineSettings::AutoLoadIconsForPage, false);
+        profile->settings()->setAttribute(QWebEngineSettings::TouchIconsEnabled, false);
         profile->installUrlSchemeHandler(Scheme, new SchemeHandler(profile));
         profile->setUrlRequestInterceptor(new Interceptor(profile));
         return profile;

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QUrl>
 
 class QWebEngineProfile;
 class ScriptBridge;
@@ -32,10 +33,18 @@ struct Config {
     QString apiHost;
     TileSource satellite;
     TileSource street;
-    // Requests to hosts outside the machine are refused (tests).
-    bool loopbackOnly = false;
 };
 Config &config();
+
+// Where tile providers can reach the program's makers; part of the User-Agent.
+inline constexpr auto ContactUrl = "https://nembra.de/";
+// The tiles' disk cache between runs.
+inline constexpr qint64 CacheBytes = 200LL * 1024 * 1024;
+
+// Whether the page may load url: the program's own scheme, data the page
+// made, and the servers of the two tile layers; nothing else.
+bool allowedRequest(const QUrl &url);
+QString userAgent();
 
 // The bridge of a map container; requests carry its number.
 int registerBridge(ScriptBridge *bridge);

@@ -1,5 +1,9 @@
 #include "PickedCoordinate.h"
 
+#include <cmath>
+
+#include <QRegularExpression>
+
 #include "StrExt.h"
 #include "TextFunctions.h"
 
@@ -24,4 +28,18 @@ QString pickedCoordinateToLtln(const QString &T)
     const QString gw = trimControls(ExtractWordN(1, b, dot));
     const QString gd = ExtractWordN(2, b, dot);
     return part(lw, ld, u'N', u'S') + u';' + part(gw, gd, u'E', u'W');
+}
+
+std::optional<QString> plainDecimal(const QString &text, double limit)
+{
+    static const QRegularExpression plain(QStringLiteral("^-?[0-9]{1,3}(\\.[0-9]{1,15})?$"));
+    static const QRegularExpression scientific(QStringLiteral("^-?[0-9](\\.[0-9]{1,15})?e-[0-9]{1,3}$"));
+    const bool isPlain = plain.match(text).hasMatch();
+    if (!isPlain && !scientific.match(text).hasMatch())
+        return std::nullopt;
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    if (!ok || !std::isfinite(value) || std::abs(value) > limit)
+        return std::nullopt;
+    return isPlain ? text : QString::number(value, 'f', 9);
 }

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -28,14 +29,22 @@ const QUrl DocumentUrl(QStringLiteral("http://localhost/"));
 const char *const HostStyleScript = "nembra-host-style";
 const char *const BridgeScript = "nembra-external";
 
-// The host's page: it stays on the program's document; links open in the
-// system's browser.
+// The host's page: it stays on the program's document; links the user
+// clicks open in the system's browser.
 class HostPage : public QWebEnginePage {
 public:
-    HostPage(QWebEngineProfile *profile, QObject *parent)
-        : QWebEnginePage(profile, parent)
+    HostPage(QWebEngineProfile *profile, QWebEngineView *view)
+        : QWebEnginePage(profile, view)
     {
+        connect(this, &QWebEnginePage::loadFinished, this, [this] { ownLoad_ = false; });
+        watchInput(view);
     }
+
+    // The map container's page takes main-frame loads only from the
+    // program (expectOwnLoad before each); other hosts' pages take the
+    // documents their owners give them.
+    void restrictToOwnLoads() { restricted_ = true; }
+    void expectOwnLoad() { ownLoad_ = true; }
 
 protected:
     bool acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame) override
@@ -44,18 +53,56 @@ protected:
             return url.scheme() == QLatin1String("about") || url.scheme() == QLatin1String("data");
         if (type == NavigationTypeLinkClicked) {
             // Links of the page (such as the map's attribution) open in the
-            // system's browser; nothing else leaves the program.
+            // system's browser, and only when the user just clicked or
+            // pressed a key in the view: a script's a.click() opens nothing.
             const QString scheme = url.scheme();
-            if (scheme == QLatin1String("http") || scheme == QLatin1String("https")
-                || scheme == QLatin1String("mailto"))
+            if (userJustActed()
+                && (scheme == QLatin1String("http") || scheme == QLatin1String("https")
+                    || scheme == QLatin1String("mailto")))
                 QDesktopServices::openUrl(url);
             return false;
         }
-        // The document the program loads itself arrives as data under its URL.
-        return url.scheme() == QLatin1String("data") || url == DocumentUrl
-            || url.toString() == QLatin1String("about:blank");
+        // Only the document the program loads itself, which arrives as data
+        // under its URL; a page or server elsewhere never gets the bridge.
+        const bool document = url.scheme() == QLatin1String("data") || url == DocumentUrl;
+        if (restricted_)
+            return ownLoad_ && document;
+        return document || url.toString() == QLatin1String("about:blank");
     }
     QWebEnginePage *createWindow(WebWindowType) override { return nullptr; }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::ChildAdded:
+            if (auto *child = qobject_cast<QWidget *>(static_cast<QChildEvent *>(event)->child()))
+                child->installEventFilter(this);
+            break;
+        case QEvent::MouseButtonRelease:
+        case QEvent::KeyPress:
+            lastInput_.start();
+            break;
+        default:
+            break;
+        }
+        return QWebEnginePage::eventFilter(watched, event);
+    }
+
+private:
+    // The view draws the page in a child widget made later; the filter
+    // follows the children as they come.
+    void watchInput(QWidget *view)
+    {
+        view->installEventFilter(this);
+        for (QWidget *child : view->findChildren<QWidget *>())
+            child->installEventFilter(this);
+    }
+    bool userJustActed() const { return lastInput_.isValid() && lastInput_.elapsed() < UserActionMs; }
+
+    static constexpr int UserActionMs = 1500;
+    bool restricted_ = false;
+    bool ownLoad_ = false;
+    QElapsedTimer lastInput_;
 };
 
 QString jsString(const QString &text)
@@ -223,6 +270,8 @@ TWBGoogleMaps::TWBGoogleMaps(QWebEngineView *HostedBrowser)
     HostedBrowser->page()->scripts().insert(external);
 
     QWebEnginePage *page = HostedBrowser->page();
+    if (auto *host = dynamic_cast<HostPage *>(page))
+        host->restrictToOwnLoads();
     connect(page, &QWebEnginePage::loadStarted, this, [this] { readyState_ = 1; });
     connect(page, &QWebEnginePage::loadFinished, this, [this](bool) { readyState_ = 4; });
     connect(page, &QWebEnginePage::renderProcessTerminated, this,
@@ -259,6 +308,8 @@ void TWBGoogleMaps::LoadHTML(const QString &HTMLCode)
     QTimer limit;
     limit.setSingleShot(true);
     connect(&limit, &QTimer::timeout, &wait, &QEventLoop::quit);
+    if (auto *page = dynamic_cast<HostPage *>(view->page()))
+        page->expectOwnLoad();
     view->page()->setContent(loadedBytes_, QStringLiteral("text/html;charset=windows-1252"), DocumentUrl);
     // The page's own script may call back into the program while it loads.
     limit.start(LoadTimeoutMs);

@@ -25,6 +25,15 @@ const QMetaObject *stopAt(const QObject *obj)
     return qobject_cast<const TObjectWrapper *>(obj) ? &QObject::staticMetaObject : nullptr;
 }
 
+// Qt's own classes (QWidget, QLineEdit, QWebEngineView, ...) offer far more
+// than page script needs: style sheets, URLs, window flags. Only members the
+// program's own classes declare are script-visible.
+bool isQtClass(const QMetaObject *mo)
+{
+    const char *name = mo->className();
+    return name[0] == 'Q' && name[1] >= 'A' && name[1] <= 'Z';
+}
+
 bool isObjectType(QMetaType type)
 {
     return type.flags().testFlag(QMetaType::PointerToQObject);
@@ -173,6 +182,8 @@ std::optional<QMetaMethod> findMethod(const QObject *obj, const QByteArray &name
         return std::nullopt;
     const QMetaObject *stop = stopAt(obj);
     for (const QMetaObject *mo = obj->metaObject(); mo && mo != stop; mo = mo->superClass()) {
+        if (isQtClass(mo))
+            continue;
         for (int i = mo->methodOffset(); i < mo->methodCount(); ++i) {
             const QMetaMethod m = mo->method(i);
             if (m.methodType() != QMetaMethod::Method || m.access() != QMetaMethod::Public
@@ -192,6 +203,8 @@ std::optional<QMetaProperty> findProperty(const QObject *obj, const QString &nam
     const QByteArray latin = name.toLatin1();
     const QMetaObject *stop = stopAt(obj);
     for (const QMetaObject *mo = obj->metaObject(); mo && mo != stop; mo = mo->superClass()) {
+        if (isQtClass(mo))
+            continue;
         for (int i = mo->propertyOffset(); i < mo->propertyCount(); ++i) {
             const QMetaProperty p = mo->property(i);
             if (p.isScriptable() && sameName(p.name(), latin))
@@ -201,29 +214,59 @@ std::optional<QMetaProperty> findProperty(const QObject *obj, const QString &nam
     return std::nullopt;
 }
 
+namespace {
+
+bool isNamed(const QObject *o)
+{
+    return !o->objectName().isEmpty() && !o->objectName().startsWith(QLatin1String("qt_"));
+}
+
+bool isWindowObject(const QObject *o)
+{
+    const auto *w = qobject_cast<const QWidget *>(o);
+    return w && w->isWindow();
+}
+
+// The named objects below obj that belong to its window: a child window
+// (the map picker made with the form as parent) keeps its controls to itself.
+void collectControls(const QObject *obj, QObjectList &result)
+{
+    for (QObject *child : obj->children()) {
+        if (isWindowObject(child))
+            continue;
+        if (isNamed(child))
+            result.append(child);
+        collectControls(child, result);
+    }
+}
+
+} // namespace
+
 QObjectList components(const QObject *obj)
 {
     QObjectList result;
     if (!obj)
         return result;
-    auto named = [](const QObject *o) {
-        return !o->objectName().isEmpty() && !o->objectName().startsWith(QLatin1String("qt_"));
-    };
     if (obj == QCoreApplication::instance()) {
-        // The application owns the program's windows.
+        // The application owns the program's windows, dialogs with a parent
+        // window included; pop-up menus and tool tips are no windows of it.
         QList<QWidget *> windows = QApplication::topLevelWidgets();
         std::sort(windows.begin(), windows.end(),
                   [](const QWidget *a, const QWidget *b) { return a->objectName() < b->objectName(); });
-        for (QWidget *w : windows)
-            if (named(w) && !w->parentWidget())
+        for (QWidget *w : windows) {
+            const Qt::WindowType type = w->windowType();
+            if (isNamed(w) && (type == Qt::Window || type == Qt::Dialog))
                 result.append(w);
+        }
         return result;
     }
-    const auto *widget = qobject_cast<const QWidget *>(obj);
     // A window owns every named control on it, as a designed form does.
-    const QObjectList candidates = widget && widget->isWindow() ? obj->findChildren<QObject *>() : obj->children();
-    for (QObject *child : candidates)
-        if (named(child) && !(qobject_cast<QWidget *>(child) && qobject_cast<QWidget *>(child)->isWindow()))
+    if (isWindowObject(obj)) {
+        collectControls(obj, result);
+        return result;
+    }
+    for (QObject *child : obj->children())
+        if (isNamed(child) && !isWindowObject(child))
             result.append(child);
     return result;
 }

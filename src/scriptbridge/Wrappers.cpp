@@ -195,9 +195,19 @@ bool TControlWrapper::Enabled() const
     return widget()->isEnabled();
 }
 
+// Page script may change the controls, but it must never leave the user
+// with a window that is hidden or that takes no input.
+static void refuseForWindow(QWidget *w, bool value)
+{
+    if (!value && w->isWindow())
+        throw NembraError(QStringLiteral("Ein Fenster des Programms kann nicht ausgeblendet oder gesperrt werden"));
+}
+
 void TControlWrapper::setEnabled(bool value)
 {
-    widget()->setEnabled(value);
+    QWidget *w = widget();
+    refuseForWindow(w, value);
+    w->setEnabled(value);
 }
 
 QObject *TControlWrapper::Parent() const
@@ -253,7 +263,9 @@ bool TControlWrapper::Visible() const
 
 void TControlWrapper::setVisible(bool value)
 {
-    widget()->setVisible(value);
+    QWidget *w = widget();
+    refuseForWindow(w, value);
+    w->setVisible(value);
 }
 
 // --- TWinControlWrapper ---

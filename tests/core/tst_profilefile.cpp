@@ -25,6 +25,8 @@ private slots:
     void writeChangesOnlyItsLines_data();
     void writeChangesOnlyItsLines();
     void controlCharactersAreRefused();
+    void startLocationMustBePlainNumbers_data();
+    void startLocationMustBePlainNumbers();
 
 private:
     QString iniPath() const { return dir_->filePath(QStringLiteral("Nembra.ini")); }
@@ -246,3 +248,43 @@ void TestProfileFile::controlCharactersAreRefused()
 
 QTEST_APPLESS_MAIN(TestProfileFile)
 #include "tst_profilefile.moc"
+
+void TestProfileFile::startLocationMustBePlainNumbers_data()
+{
+    QTest::addColumn<QString>("lat");
+    QTest::addColumn<QString>("lng");
+    QTest::addColumn<QString>("readLat"); // empty: the default pair
+    QTest::addColumn<QString>("readLng");
+    QTest::newRow("as the page reports them") << "49.451870" << "-6.6607189" << "49.451870" << "-6.6607189";
+    QTest::newRow("whole degrees") << "90" << "-180" << "90" << "-180";
+    QTest::newRow("a hair from the equator") << "1.2345e-7" << "0" << "0.000000123" << "0";
+    QTest::newRow("script") << "49.4);alert(1);//" << "6.6" << "" << "";
+    QTest::newRow("comma") << "49,45" << "6.6" << "" << "";
+    QTest::newRow("blank") << "49 45" << "6.6" << "" << "";
+    QTest::newRow("out of range") << "91" << "6.6" << "" << "";
+    QTest::newRow("longitude out of range") << "49" << "180.5" << "" << "";
+    QTest::newRow("infinity") << "Infinity" << "6.6" << "" << "";
+    QTest::newRow("empty") << "" << "6.6" << "" << "";
+}
+
+void TestProfileFile::startLocationMustBePlainNumbers()
+{
+    QFETCH(QString, lat);
+    QFETCH(QString, lng);
+    QFETCH(QString, readLat);
+    QFETCH(QString, readLng);
+    const bool valid = !readLat.isEmpty();
+    // Stored by hand (or by an older program): read back or the default.
+    writeIni(("[Map]\r\nStartingLocationLat=" + lat + "\r\nStartingLocationLong=" + lng + "\r\n").toLatin1());
+    const AppSettings::MapLocation start = AppSettings::readStartLocation(appDir());
+    QCOMPARE(start.lat, valid ? readLat : QStringLiteral("49.451870"));
+    QCOMPARE(start.lng, valid ? readLng : QStringLiteral("6.6607189"));
+    // Given by the page: stored as read, or refused with the file unchanged.
+    const QByteArray before = readIni();
+    QString error;
+    QCOMPARE(AppSettings::writeStartLocation(appDir(), {lat, lng}, &error), valid);
+    if (valid)
+        QCOMPARE(AppSettings::readStartLocation(appDir()).lat, readLat);
+    else
+        QCOMPARE(readIni(), before);
+}

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QEventLoop>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QVariant>
@@ -26,13 +27,15 @@ inline void prepare()
             "--disable-background-networking --disable-component-update "
             "--no-proxy-server --disable-gpu");
     MapService::registerSchemes();
+    // The browser's tile cache goes into a folder of the test's own.
+    static QTemporaryDir cache;
+    qputenv("XDG_CACHE_HOME", cache.path().toLocal8Bit());
 }
 
 // After it: tiles from a port on this machine where nothing listens.
 inline void offline()
 {
     MapService::Config &c = MapService::config();
-    c.loopbackOnly = true;
     c.satellite.url = QStringLiteral("http://127.0.0.1:9/sat/{z}/{x}/{y}");
     c.street.url = QStringLiteral("http://127.0.0.1:9/street/{z}/{x}/{y}");
 }

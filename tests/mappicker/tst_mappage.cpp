@@ -3,9 +3,11 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 
+#include "ElevationServer.h"
 #include "UrlCatcher.h"
 #include <QWebEngineSettings>
 #include <QWebEngineView>
@@ -51,6 +53,8 @@ private slots:
     void neutralContainerGivesNoExternal();
     void navigationAwayIsRefused();
     void bridgeAnswersOnlyTheOwnDocument();
+    void pageReachesOnlyItsFilesAndTheTiles();
+    void attributionLeavesTheScaleBarFree();
     void pageScriptReachesNativeObjects();
     void scriptRunDuringACallRunsBeforeItReturns();
 
@@ -267,10 +271,27 @@ void TestMapPage::navigationAwayIsRefused()
     maps_ = std::make_unique<TWBGoogleMaps>(view_.get());
     maps_->LoadHTML("<html><body style='margin:0'><a id='a' href='https://www.openstreetmap.org/copyright' "
                     "style='display:block;width:200px;height:50px'>Link</a></body></html>");
-    eval(view_->page(), "location.href = 'http://127.0.0.1:9/weg'");
+    // Neither another host nor the document's own address: a server at
+    // http://localhost is not the program.
+    ElevationServer localhost80(80);
+    localhost80.body = "<html><body>fremd</body></html>";
+    const char *const attempts[] = {
+        "location.href = 'http://127.0.0.1:9/weg'",
+        "location.href = 'http://localhost/'",
+        "var f = document.createElement('form'); f.method = 'post'; f.action = 'http://localhost/';"
+        " document.body.appendChild(f); f.submit();",
+    };
+    for (const char *attempt : attempts) {
+        eval(view_->page(), QStringLiteral("window.stillHere = true; ") + QLatin1String(attempt));
+        QTest::qWait(300);
+        QCOMPARE(view_->url(), QUrl("http://localhost/"));
+        QVERIFY2(eval(view_->page(), "window.stillHere === true").toBool(), attempt);
+    }
+    QVERIFY(localhost80.paths.isEmpty());
+    // A link clicked by script opens nothing.
+    eval(view_->page(), "document.getElementById('a').click()");
     QTest::qWait(300);
-    QCOMPARE(view_->url(), QUrl("http://localhost/"));
-    QVERIFY(!eval(view_->page(), "document.getElementById('a')").isNull());
+    QVERIFY(catcher.opened.isEmpty());
 
     // A link the user clicks opens in the system's browser instead.
     const qsizetype before = catcher.opened.size();
@@ -301,6 +322,52 @@ void TestMapPage::bridgeAnswersOnlyTheOwnDocument()
     QVERIFY(loaded.wait(10000));
     const QString answer = eval(foreign.page(), request).toString();
     QVERIFY2(answer.startsWith("error:") || !answer.startsWith("200"), qPrintable(answer));
+}
+
+void TestMapPage::pageReachesOnlyItsFilesAndTheTiles()
+{
+    ElevationServer tiles, stranger;
+    // Port 80 of this machine, where the document claims to come from
+    // (only where the test may listen there).
+    ElevationServer localhost80(80);
+    MapService::Config &config = MapService::config();
+    const MapService::Config saved = config;
+    const auto restore = qScopeGuard([&] { config = saved; });
+    config.satellite.url = QStringLiteral("http://%1/sat/{z}/{x}/{y}").arg(tiles.host());
+    config.street.url = QStringLiteral("http://%1/street/{z}/{x}/{y}").arg(tiles.host());
+
+    loadMap();
+    QTRY_VERIFY_WITH_TIMEOUT(!tiles.paths.isEmpty(), 10000);
+    QVERIFY(tiles.paths.constFirst().startsWith("/sat/14/"));
+    // The tile servers learn who asks and where to reach the makers.
+    QVERIFY2(tiles.heads.constFirst().contains("User-Agent: Nembra/"), tiles.heads.constFirst().constData());
+    QVERIFY(tiles.heads.constFirst().contains("(+https://nembra.de/)"));
+
+    const QString strangerUrl = QStringLiteral("http://%1").arg(stranger.host());
+    eval(view_->page(), QStringLiteral("new Image().src = '%1/bild?daten=1';"
+                                       "fetch('%1/abruf').catch(function(){});"
+                                       "navigator.sendBeacon('%1/signal', 'daten');"
+                                       "var s = document.createElement('script'); s.src = '%1/skript';"
+                                       "document.head.appendChild(s);")
+                            .arg(strangerUrl));
+    QTest::qWait(500);
+    QVERIFY2(stranger.paths.isEmpty(), stranger.paths.join(' ').constData());
+    if (localhost80.listening())
+        QVERIFY2(localhost80.paths.isEmpty(), localhost80.paths.join(' ').constData()); // no favicon either
+}
+
+void TestMapPage::attributionLeavesTheScaleBarFree()
+{
+    // The picker's map at its smallest: the long attribution of the
+    // satellite tiles wraps beside the scale bar, never over it.
+    view_->resize(480, 400);
+    loadMap();
+    QVERIFY(waitFor(view_->page(), "!!document.querySelector('.leaflet-control-scale')"));
+    const QString overlap = QStringLiteral(
+        "(function(){ var a = document.querySelector('.leaflet-control-attribution').getBoundingClientRect();"
+        " var s = document.querySelector('.leaflet-control-scale').getBoundingClientRect();"
+        " return a.left < s.right && s.left < a.right && a.top < s.bottom && s.top < a.bottom; })()");
+    QCOMPARE(eval(view_->page(), overlap), QVariant(false));
 }
 
 void TestMapPage::pageScriptReachesNativeObjects()

@@ -1,6 +1,7 @@
 #include <cmath>
 
 #include <QApplication>
+#include <QDialog>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
@@ -60,6 +61,7 @@ private slots:
     void statusCodes();
     void externalObjectReachesWindowsAndControls();
     void wrapperMembers();
+    void windowsKeepTheirControlsAndStayUsable();
     void rectanglesAndPointsAreFreedWithTheirDispatch();
     void ownedInstanceDiesWithDispatch();
     void classMapOrder();
@@ -273,11 +275,59 @@ void TestAutomation::externalObjectReachesWindowsAndControls()
     QCOMPARE(inherits, QVariant(true));
     QCOMPARE(call(editDispatch, "InheritsFrom", {QStringLiteral("QAbstractButton")}, &inherits), S_OK);
     QCOMPARE(inherits, QVariant(false));
-    // The edit's own Qt properties come after the wrapper's.
-    QCOMPARE(get(editDispatch, "maxLength"), QVariant(32767));
+    // What Qt itself offers beyond the wrapper's members stays out of reach.
+    for (const char *qtMember : {"maxLength", "styleSheet", "windowTitle", "close", "deleteLater"})
+        QCOMPARE(editDispatch->GetIDsOfNames({QString::fromLatin1(qtMember)}, ids), DISP_E_UNKNOWNNAME);
 
     // Each read makes a new dispatch object over the same control.
     QVERIFY(object(get(formDispatch, "Edit3")).get() != editDispatch.get());
+}
+
+void TestAutomation::windowsKeepTheirControlsAndStayUsable()
+{
+    // The observation form with the picker as its child window, as the
+    // program makes them.
+    QMainWindow form;
+    form.setObjectName("Form1");
+    auto *panel = new QWidget(&form);
+    form.setCentralWidget(panel);
+    auto *place = new QLineEdit(panel);
+    place->setObjectName("Edit3");
+    QDialog picker(&form);
+    picker.setObjectName("Form2");
+    auto *coordinate = new QLineEdit(&picker);
+    coordinate->setObjectName("Edit1");
+    form.show();
+    picker.show();
+
+    DispatchRef external(new TAutoObjectDispatch(new TTestWrapper(qApp), true));
+    DispatchRef formDispatch = object(get(external.get(), "Form1"));
+    DispatchRef pickerDispatch = object(get(external.get(), "Form2"));
+    QVERIFY(formDispatch);
+    QVERIFY(pickerDispatch);
+    QList<int> ids;
+    // Each window's components are its own controls.
+    QCOMPARE(formDispatch->GetIDsOfNames({"Edit1"}, ids), DISP_E_UNKNOWNNAME);
+    QCOMPARE(formDispatch->GetIDsOfNames({"Form2"}, ids), DISP_E_UNKNOWNNAME);
+    QCOMPARE(get(pickerDispatch, "ClassName"), QVariant(QStringLiteral("QDialog")));
+    QVERIFY(object(get(pickerDispatch, "Edit1")));
+
+    // No window can be hidden or locked; a control can.
+    struct Change {
+        DispatchRef target;
+        const char *member;
+    };
+    for (const Change &change : {Change{formDispatch, "Visible"}, Change{formDispatch, "Enabled"},
+                                 Change{pickerDispatch, "Visible"}, Change{pickerDispatch, "Enabled"}}) {
+        QCOMPARE(put(change.target, change.member, false), DISP_E_EXCEPTION);
+    }
+    QVERIFY(form.isVisible() && form.isEnabled());
+    QVERIFY(picker.isVisible() && picker.isEnabled());
+    DispatchRef placeDispatch = object(get(formDispatch, "Edit3"));
+    QCOMPARE(put(placeDispatch, "Enabled", false), S_OK);
+    QVERIFY(!place->isEnabled());
+    QCOMPARE(put(placeDispatch, "Visible", false), S_OK);
+    QVERIFY(place->isHidden());
 }
 
 void TestAutomation::wrapperMembers()

@@ -18,10 +18,12 @@ public:
     // When set, every request is redirected there (302).
     QByteArray location;
     QList<QByteArray> paths;
+    // The whole head of every request, for its header lines.
+    QList<QByteArray> heads;
 
-    ElevationServer()
+    explicit ElevationServer(quint16 port = 0)
     {
-        server_.listen(QHostAddress::LocalHost, 0);
+        server_.listen(QHostAddress::LocalHost, port);
         connect(&server_, &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket *socket = server_.nextPendingConnection()) {
                 socket->setParent(this);
@@ -31,6 +33,7 @@ public:
     }
     QString host() const { return QStringLiteral("127.0.0.1:%1").arg(server_.serverPort()); }
     quint16 port() const { return server_.serverPort(); }
+    bool listening() const { return server_.isListening(); }
     void stop() { server_.close(); }
 
 private:
@@ -41,6 +44,7 @@ private:
         if (!buffer.contains("\r\n\r\n"))
             return;
         const QByteArray requestLine = buffer.left(buffer.indexOf("\r\n"));
+        heads.append(buffer.left(buffer.indexOf("\r\n\r\n")));
         buffer.clear();
         paths.append(requestLine.split(' ').value(1));
         if (!answer)

@@ -15,7 +15,10 @@
   // Cross-hair over the map, pointer while dragging.
   style.textContent = '.nembra-crosshair.leaflet-container, .nembra-crosshair .leaflet-interactive.leaflet-grab,' +
     ' .nembra-crosshair.leaflet-grab { cursor: crosshair; }' +
-    ' .nembra-crosshair.leaflet-dragging .leaflet-grab { cursor: pointer; }';
+    ' .nembra-crosshair.leaflet-dragging .leaflet-grab { cursor: pointer; }' +
+    // The providers' attribution is long; it wraps on the right and leaves
+    // the bottom left corner to the scale bar (at most 100 px wide).
+    ' .leaflet-bottom.leaflet-right .leaflet-control-attribution { max-width: calc(100vw - 130px); }';
   (document.head || document.documentElement).appendChild(style);
   L.Icon.Default.imagePath = base + 'images/';
 
