@@ -21,11 +21,16 @@ NembraApplication::NembraApplication(int &argc, char **argv)
     for (const char *kind : {"QMenu", "QMenuBar", "QMessageBox", "QFileDialog"})
         setFont(font, kind);
 
-    // Buttons and texts of Qt's own dialogs (file dialog, message boxes) in German.
-    auto *translator = new QTranslator(this);
-    if (translator->load(QLocale(QLocale::German, QLocale::Germany), QStringLiteral("qtbase"), QStringLiteral("_"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        installTranslator(translator);
+    // Buttons and texts of Qt's own dialogs (file dialog, message boxes) and
+    // of the browser engine (its dialogs and messages) in German.
+    for (const char *catalogue : {"qtbase", "qtwebengine"}) {
+        auto *translator = new QTranslator(this);
+        if (translator->load(QLocale(QLocale::German, QLocale::Germany), QString::fromLatin1(catalogue),
+                             QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            installTranslator(translator);
+        else
+            delete translator;
+    }
 }
 
 QString NembraApplication::appDir()

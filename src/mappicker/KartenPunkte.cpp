@@ -2,7 +2,9 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QScopeGuard>
 #include <QScreen>
 #include <QTimer>
@@ -36,6 +38,12 @@ TForm2::TForm2(const QString &settingsDir, QWidget *parent)
     m_ui->Splitter1->setStretchFactor(1, 0);
     m_ui->Splitter1->setSizes({662 - 157 - m_ui->Splitter1->handleWidth(), 157});
     enterPressesButtons(this);
+    // The frame around the map shows where the keyboard is.
+    m_ui->BrowserHost->setAutoFillBackground(true);
+    showMapFocus(false);
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
+        showMapFocus(webBrowser_ && now && (now == webBrowser_ || webBrowser_->isAncestorOf(now)));
+    });
     connect(m_ui->BtnReturnData, &QPushButton::clicked, this, [this] { guarded([this] { accept(); }); });
     Form2 = this;
     FormCreate();
@@ -80,6 +88,61 @@ void TForm2::createBrowser()
     m_ui->BrowserLayout->addWidget(webBrowser_);
     fWBGoogleMaps = std::make_unique<TWBGoogleMaps>(webBrowser_);
     fWBGoogleMaps->OnGetExternal = [this](DispatchRef &d) { return WBOnGetExternal(d); };
+    // The map needs one command of its own, not the browser's menu for web
+    // pages (back, forward, view source).
+    mapMenu_ = new QMenu(this);
+    mapMenu_->setObjectName(QStringLiteral("MapMenu"));
+    mapMenu_->addAction(QStringLiteral("Karte &neu laden"), this, [this] { guarded([this] { reloadMap(); }); });
+    fWBGoogleMaps->UseCustomCtxMenu = true;
+    fWBGoogleMaps->PopupMenu = mapMenu_;
+    // The view keeps Esc for the page; the picker closes on it all the same.
+    webBrowser_->installEventFilter(this);
+    for (QWidget *child : webBrowser_->findChildren<QWidget *>())
+        child->installEventFilter(this);
+    setTabOrder(webBrowser_, m_ui->Edit1);
+    setTabOrder(m_ui->Edit1, m_ui->EditHoehe);
+    setTabOrder(m_ui->EditHoehe, m_ui->BtnReturnData);
+}
+
+bool TForm2::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::ChildAdded && watched == webBrowser_) {
+        if (auto *child = qobject_cast<QWidget *>(static_cast<QChildEvent *>(event)->child()))
+            child->installEventFilter(this);
+    } else if ((event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)
+               && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape
+               && static_cast<QKeyEvent *>(event)->modifiers() == Qt::NoModifier) {
+        if (event->type() == QEvent::KeyPress)
+            reject();
+        event->accept();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TForm2::showMapFocus(bool focused)
+{
+    QPalette palette = m_ui->BrowserHost->palette();
+    palette.setColor(QPalette::Window, focused ? palette.color(QPalette::Highlight)
+                                               : this->palette().color(QPalette::Window));
+    m_ui->BrowserHost->setPalette(palette);
+}
+
+void TForm2::reloadMap()
+{
+    if (!fWBGoogleMaps)
+        return;
+    // The centre the map shows now becomes the start position, as at a close.
+    try {
+        GetMapCenter();
+    } catch (const std::exception &) {
+    }
+    OnShowCallback();
+    const QStringList point = m_ui->Edit1->text().split(QStringLiteral(", "));
+    if (point.size() == 2 && plainDecimal(point[0], 90) && plainDecimal(point[1], 180)) {
+        SetMarker(point[0], point[1]);
+        SetMapCenter(point[0], point[1]);
+    }
 }
 
 void TForm2::FormDestroy()
@@ -99,6 +162,8 @@ void TForm2::FormShow()
     if (QScreen *screen = this->screen())
         move(screen->availableGeometry().topLeft());
     if (done) {
+        if (webBrowser_)
+            webBrowser_->setFocus(Qt::ActiveWindowFocusReason);
         // The page's renderer died since the last showing: the document
         // comes again, at the centre last stored.
         if (fWBGoogleMaps && fWBGoogleMaps->rendererGone())
@@ -106,6 +171,8 @@ void TForm2::FormShow()
         return;
     }
     createBrowser();
+    // The map comes first in the tab order, and the keyboard starts there.
+    focusMapAtLoad_ = true;
     QCoreApplication::postEvent(this, new QEvent(FirstShowEvent));
     done = true;
 }
@@ -123,6 +190,10 @@ void TForm2::OnShowCallback()
 {
     const AppSettings::MapLocation start = ReadStartLocation();
     fWBGoogleMaps->LoadDefaultGoogleMapsDocument(start.lat, start.lng);
+    // The page's surface exists now: at the first showing the keyboard
+    // starts on the map.
+    if (std::exchange(focusMapAtLoad_, false))
+        webBrowser_->setFocus(Qt::ActiveWindowFocusReason);
     fAllowResizeHandler = true;
     FormResize();
 }

@@ -13,6 +13,7 @@ namespace Ui {
 class TForm2;
 }
 class QLineEdit;
+class QMenu;
 class QWebEngineView;
 class TWBGoogleMaps;
 
@@ -61,6 +62,10 @@ public:
 
     // Makes the browser now (normally done at the first show).
     void createBrowser();
+    // The map's own menu: loads the map again where it stands, with the
+    // marker of the point in "Edit1".
+    void reloadMap();
+    QMenu *mapMenu() const { return mapMenu_; }
 
     void FormCreate();
     void FormDestroy();
@@ -76,11 +81,13 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     bool event(QEvent *event) override;
 
 private:
     void runLookups();
+    void showMapFocus(bool focused);
 
     Ui::TForm2 *m_ui;
     QString settingsDir_;
@@ -93,6 +100,8 @@ private:
     QString pendingPoint_;
     bool lookupScheduled_ = false;
     bool lookingUp_ = false;
+    QMenu *mapMenu_ = nullptr;
+    bool focusMapAtLoad_ = false;
 };
 
 // The single map picker of the program, which the page's calls reach.

@@ -9,6 +9,7 @@
 
 #include "ElevationServer.h"
 #include "UrlCatcher.h"
+#include <QWebEngineProfile>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
@@ -342,6 +343,12 @@ void TestMapPage::pageReachesOnlyItsFilesAndTheTiles()
     // The tile servers learn who asks and where to reach the makers.
     QVERIFY2(tiles.heads.constFirst().contains("User-Agent: Nembra/"), tiles.heads.constFirst().constData());
     QVERIFY(tiles.heads.constFirst().contains("(+https://nembra.de/)"));
+    // Tiles stay in a disk cache of the user's between runs.
+    QWebEngineProfile *profile = MapService::profile();
+    QVERIFY(!profile->isOffTheRecord());
+    QCOMPARE(profile->httpCacheType(), QWebEngineProfile::DiskHttpCache);
+    QVERIFY2(profile->cachePath().startsWith(qEnvironmentVariable("XDG_CACHE_HOME") + "/nembra/"),
+             qPrintable(profile->cachePath()));
 
     const QString strangerUrl = QStringLiteral("http://%1").arg(stranger.host());
     eval(view_->page(), QStringLiteral("new Image().src = '%1/bild?daten=1';"

@@ -9,6 +9,8 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QScreen>
+#include <QMenu>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -51,6 +53,8 @@ private slots:
     void secondOpeningKeepsTheMap();
     void failedConnectivityOpensNothing();
     void pageValuesMustBePlainNumbers();
+    void keyboardStartsOnTheMapAndEscCloses();
+    void reloadKeepsTheMapAndItsMarker();
     void wholeFlowThroughTheProgram();
     void impatientClicksGiveOneLookupForTheNewestPoint();
     void deadRendererDoesNotHangThePicker();
@@ -365,6 +369,57 @@ void TestMapPicker::pageValuesMustBePlainNumbers()
     QCOMPARE(formEdit("Edit5")->text(), QStringLiteral("49,45187N;6,66071E"));
     QVERIFY2(!iniText().contains("Settings"), qPrintable(iniText()));
     QVERIFY(msgs_->shown.isEmpty());
+}
+
+void TestMapPicker::keyboardStartsOnTheMapAndEscCloses()
+{
+    openPicker([&] {
+        QWidget *view = picker_->WebBrowser1();
+        QApplication::setActiveWindow(picker_.get());
+        QWidget *focused = picker_->focusWidget();
+        QVERIFY(focused && (focused == view || view->isAncestorOf(focused)));
+        // A frame in the highlight colour shows that the keys go to the map,
+        // and goes when the focus moves on.
+        QWidget *host = picker_->findChild<QWidget *>("BrowserHost");
+        const QColor highlight = picker_->palette().color(QPalette::Highlight);
+        QCOMPARE(host->grab().toImage().pixelColor(0, 0), highlight);
+        picker_->Edit1()->setFocus();
+        QTRY_VERIFY(host->grab().toImage().pixelColor(0, 0) != highlight);
+        view->setFocus();
+        QTRY_COMPARE(host->grab().toImage().pixelColor(0, 0), highlight);
+
+        // Esc with the map focused closes the picker as its close button
+        // does: the point is not taken over.
+        picker_->Edit1()->setText("50.1, 7.2");
+        QTest::keyClick(view->focusProxy(), Qt::Key_Escape);
+        QTRY_VERIFY(!picker_->isVisible());
+    });
+    QCOMPARE(formEdit("Edit5")->text(), QString());
+}
+
+void TestMapPicker::reloadKeepsTheMapAndItsMarker()
+{
+    openPicker([&] {
+        reportClick("49.5", "6.7");
+        QCOMPARE(eval(page(), "markersArray.length").toInt(), 1);
+        // A right click on the map offers the map's one command, in German.
+        QMenu *menu = picker_->mapMenu();
+        QSignalSpy shown(menu, &QMenu::aboutToShow);
+        QTest::mouseClick(picker_->WebBrowser1()->focusProxy(), Qt::RightButton, {}, QPoint(100, 100));
+        QTRY_COMPARE(shown.size(), 1);
+        QCOMPARE(menu->actions().size(), 1);
+        QCOMPARE(menu->actions().constFirst()->text(), QStringLiteral("Karte &neu laden"));
+        menu->hide();
+        eval(page(), "window.before = true");
+        menu->actions().constFirst()->trigger();
+        QVERIFY(waitFor(page(), "typeof map === 'object' && map !== null && !!map._map"));
+        QCOMPARE(eval(page(), "window.before === true").toBool(), false); // a new document
+        QCOMPARE(eval(page(), "markersArray.length").toInt(), 1);
+        QCOMPARE(eval(page(), "map.getCenter().y").toDouble(), 49.5);
+        QCOMPARE(eval(page(), "document.getElementById('map').offsetHeight").toInt(),
+                 picker_->WebBrowser1()->height());
+        QVERIFY(waitFor(page(), "map._map.getSize().y === document.getElementById('map').offsetHeight"));
+    });
 }
 
 void TestMapPicker::wholeFlowThroughTheProgram()
