@@ -3,10 +3,12 @@
 
 #include <QCommandLineParser>
 #include <QDir>
+#include <QTimer>
 
 #include "About.h"
 #include "AppPaths.h"
 #include "DozadiRad.h"
+#include "ErrorGuard.h"
 #include "KartenPunkte.h"
 #include "ListSelectDlg.h"
 #include "MapService.h"
@@ -15,6 +17,8 @@
 #include "Wrappers.h"
 
 namespace {
+
+constexpr int WarmUpDelayMs = 1500;
 
 bool hasArgument(int argc, char *argv[], std::initializer_list<const char *> names)
 {
@@ -86,8 +90,12 @@ int main(int argc, char *argv[])
     form.setAboutBox(&about);
     form.setMapPicker([&picker] { return picker.pickCoordinate(); });
 
-    if (!form.terminateRequested())
+    if (!form.terminateRequested()) {
         form.show();
+        // The browser engine takes a while to start; it starts once the form
+        // is up and idle, so the first map opens without that wait.
+        QTimer::singleShot(WarmUpDelayMs, &picker, [&picker] { guarded([&picker] { picker.warmUp(); }); });
+    }
     const int exitCode = app.exec();
     PingFinalise();
     return exitCode;

@@ -104,6 +104,14 @@ void TForm2::createBrowser()
     setTabOrder(m_ui->EditHoehe, m_ui->BtnReturnData);
 }
 
+void TForm2::warmUp()
+{
+    if (fWBGoogleMaps)
+        return; // made already, by an earlier warm-up or by the map itself
+    createBrowser();
+    fWBGoogleMaps->PrepareEngine();
+}
+
 bool TForm2::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::ChildAdded && watched == webBrowser_) {

@@ -62,6 +62,9 @@ public:
 
     // Makes the browser now (normally done at the first show).
     void createBrowser();
+    // Makes the browser and starts its engine while the program is idle,
+    // so that the first opening of the map does not wait for it.
+    void warmUp();
     // The map's own menu: loads the map again where it stands, with the
     // marker of the point in "Edit1".
     void reloadMap();

@@ -293,11 +293,38 @@ void TWBGoogleMaps::LoadDefaultGoogleMapsDocument(const QString &Lat, const QStr
     fLoadedGoogleMaps = true;
 }
 
+void TWBGoogleMaps::PrepareEngine()
+{
+    QWebEngineView *view = HostedBrowser();
+    if (!view || preparing_ || readyState_ != 0)
+        return;
+    preparing_ = true;
+    auto *page = view->page();
+    QObject *once = new QObject(this);
+    connect(page, &QWebEnginePage::loadFinished, once, [this, once] {
+        preparing_ = false;
+        readyState_ = 0;
+        once->deleteLater();
+    });
+    if (auto *host = dynamic_cast<HostPage *>(page))
+        host->expectOwnLoad();
+    page->setContent(QByteArray("<html><body></body></html>"), QStringLiteral("text/html"), DocumentUrl);
+}
+
 void TWBGoogleMaps::LoadHTML(const QString &HTMLCode)
 {
     QWebEngineView *view = HostedBrowser();
     if (!view)
         return;
+    if (preparing_) {
+        // The engine is still starting: the map document follows its empty
+        // one, or the end of the first load would be taken for its own.
+        QEventLoop prepared;
+        connect(view->page(), &QWebEnginePage::loadFinished, &prepared, &QEventLoop::quit);
+        QTimer::singleShot(LoadTimeoutMs, &prepared, &QEventLoop::quit);
+        if (preparing_)
+            prepared.exec();
+    }
     applyHostInfo();
     loadedBytes_ = MapDocument::bytesOf(HTMLCode);
     bridge_->releaseAll();

@@ -96,6 +96,10 @@ public:
 
     void LoadDefaultGoogleMapsDocument(const QString &Lat, const QString &Long);
     void LoadHTML(const QString &HTMLCode);
+    // Starts the browser engine and the page's renderer with an empty
+    // document of the program's own, without waiting: the map document
+    // loaded later finds both running.
+    void PrepareEngine();
     // Runs script in the page and waits for it; an exception in the page is
     // raised here. Without a document nothing happens. A page whose renderer
     // died, or that does not answer within ScriptTimeoutMs, fails the call.
@@ -118,6 +122,7 @@ private:
     bool fLoadedGoogleMaps = false;
     int readyState_ = 0;
     bool rendererGone_ = false;
+    bool preparing_ = false;
     QByteArray loadedBytes_;
     std::unique_ptr<ScriptBridge> bridge_;
     int bridgeId_ = 0;

@@ -55,6 +55,8 @@ private slots:
     void pageValuesMustBePlainNumbers();
     void keyboardStartsOnTheMapAndEscCloses();
     void reloadKeepsTheMapAndItsMarker();
+    void warmedUpEngineOpensTheMap_data();
+    void warmedUpEngineOpensTheMap();
     void wholeFlowThroughTheProgram();
     void impatientClicksGiveOneLookupForTheNewestPoint();
     void deadRendererDoesNotHangThePicker();
@@ -420,6 +422,32 @@ void TestMapPicker::reloadKeepsTheMapAndItsMarker()
                  picker_->WebBrowser1()->height());
         QVERIFY(waitFor(page(), "map._map.getSize().y === document.getElementById('map').offsetHeight"));
     });
+}
+
+void TestMapPicker::warmedUpEngineOpensTheMap_data()
+{
+    QTest::addColumn<bool>("waitForEngine");
+    QTest::newRow("opened while the engine starts") << false;
+    QTest::newRow("opened after it started") << true;
+}
+
+void TestMapPicker::warmedUpEngineOpensTheMap()
+{
+    QFETCH(bool, waitForEngine);
+    picker_->warmUp();
+    QVERIFY(picker_->WebBrowser1());
+    if (waitForEngine) {
+        QSignalSpy started(page(), &QWebEnginePage::loadFinished);
+        QVERIFY(started.wait(10000));
+    }
+    openPicker([&] {
+        QCOMPARE(eval(page(), "map.getCenter().y").toDouble(), 49.45187);
+        reportClick("49.5", "6.7");
+        QCOMPARE(eval(page(), "markersArray.length").toInt(), 1);
+        QTest::mouseClick(picker_->findChild<QPushButton *>("BtnReturnData"), Qt::LeftButton);
+    });
+    QCOMPARE(formEdit("Edit5")->text(), QStringLiteral("49,5N;6,7E"));
+    QVERIFY(msgs_->shown.isEmpty());
 }
 
 void TestMapPicker::wholeFlowThroughTheProgram()
