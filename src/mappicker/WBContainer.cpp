@@ -308,7 +308,10 @@ void TWBGoogleMaps::PrepareEngine()
     });
     if (auto *host = dynamic_cast<HostPage *>(page))
         host->expectOwnLoad();
-    page->setContent(QByteArray("<html><body></body></html>"), QStringLiteral("text/html"), DocumentUrl);
+    // The map API in it: the renderer compiles it now, not at the first map.
+    const QByteArray document = "<html><head><script src=\"http://" + MapService::config().apiHost.toUtf8()
+        + "/maps?file=api&amp;v=2\"></script></head><body></body></html>";
+    page->setContent(document, QStringLiteral("text/html"), DocumentUrl);
 }
 
 void TWBGoogleMaps::LoadHTML(const QString &HTMLCode)
