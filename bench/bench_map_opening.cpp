@@ -115,7 +115,7 @@ struct Program {
     Program()
     {
         form.setPingHost(QStringLiteral("127.0.0.1"));
-        form.setMapPicker([this] { return picker.pickCoordinate(); });
+        form.setMapPicker([this](const MapPickRequest &r) { return picker.pickCoordinate(r); });
         form.show();
         QCoreApplication::processEvents();
     }

@@ -39,7 +39,7 @@ void start(benchmark::State &state, bool eagerBrowser)
         TForm2 picker(app, &form);
         if (eagerBrowser)
             picker.createBrowser();
-        form.setMapPicker([&picker] { return picker.pickCoordinate(); });
+        form.setMapPicker([&picker](const MapPickRequest &r) { return picker.pickCoordinate(r); });
         form.show();
         QCoreApplication::processEvents();
         state.PauseTiming();

@@ -88,7 +88,7 @@ int main(int argc, char *argv[])
     TForm2 picker(paths.settingsDir, &form);
     TFormAbout about(&form);
     form.setAboutBox(&about);
-    form.setMapPicker([&picker] { return picker.pickCoordinate(); });
+    form.setMapPicker([&picker](const MapPickRequest &r) { return picker.pickCoordinate(r); });
 
     if (!form.terminateRequested()) {
         form.show();

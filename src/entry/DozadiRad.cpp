@@ -1,5 +1,7 @@
 #include "DozadiRad.h"
 
+#include "LocationCheck.h"
+
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -688,9 +690,22 @@ bool TForm1::fieldChecksPass()
     return true;
 }
 
+bool TForm1::locationsAgree()
+{
+    // A coordinate and a grid cell that name two places would go into the
+    // database for good; the user decides.
+    const std::optional<QString> question =
+        locationDisagreement(m_ui->Edit5->text(), m_ui->ComboBox1->currentText(), m_ui->Edit6->text(),
+                             m_ui->ComboBox2->currentText());
+    if (!question || messages().show(Messages::Kind::Confirmation, *question) == Messages::Answer::Yes)
+        return true;
+    m_ui->Edit6->setFocus(Qt::OtherFocusReason);
+    return false;
+}
+
 void TForm1::BtnSpeichernClick(QObject *)
 {
-    if (fieldChecksPass() && DatenVollstaendig())
+    if (fieldChecksPass() && DatenVollstaendig() && locationsAgree())
         DatenSpeichern();
 }
 
@@ -882,10 +897,18 @@ void TForm1::LMDButton1Click(QObject *)
         return;
     }
     if (mapPicker_) {
-        const std::optional<QString> picked = mapPicker_();
-        if (picked && !picked->isEmpty()) {
-            m_ui->Edit5->setText(pickedCoordinateToLtln(*picked));
+        // The picker shows the cell in this form's grid system and the
+        // coordinate in its Gauss-Krüger strip.
+        MapPickRequest request;
+        request.grid = gridNotationOf(m_ui->ComboBox2->currentText());
+        request.strip = gaussKruegerStripOf(m_ui->ComboBox1->currentText());
+        const std::optional<MapPickResult> picked = mapPicker_(request);
+        if (picked && !picked->coordinate.isEmpty()) {
+            m_ui->Edit5->setText(pickedCoordinateToLtln(picked->coordinate));
             m_ui->ComboBox1->setCurrentIndex(0);
+            // A grid reference the user typed is never replaced.
+            if (m_ui->Edit6->text().isEmpty() && !picked->gridReference.isEmpty())
+                m_ui->Edit6->setText(picked->gridReference);
         }
     }
     m_ui->Edit5->setFocus(Qt::OtherFocusReason);

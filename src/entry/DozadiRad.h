@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LocationCheck.h"
+
 #include <functional>
 #include <optional>
 
@@ -50,7 +52,7 @@ public:
     void setAboutBox(TFormAbout *about) { aboutBox_ = about; }
     // Opens the map picker: the coordinate text ("lat, lng") taken over, or
     // nothing when the user left without taking one.
-    using MapPicker = std::function<std::optional<QString>()>;
+    using MapPicker = std::function<std::optional<MapPickResult>(const MapPickRequest &)>;
     void setMapPicker(MapPicker picker) { mapPicker_ = std::move(picker); }
 
     bool ReadIniUSR() const;
@@ -103,6 +105,9 @@ public:
 
     // Saving: the checks of the fields, the completeness check, then the export.
     bool fieldChecksPass();
+    // After the completeness check: the spatial reference and the grid
+    // reference name the same place, or the user saves all the same.
+    bool locationsAgree();
     bool DatenVollstaendig();
     void BtnSpeichernClick(QObject *Sender);
     void MenuItemSaveClick(QObject *Sender);

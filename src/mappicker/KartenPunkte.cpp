@@ -44,6 +44,7 @@ TForm2::TForm2(const QString &settingsDir, QWidget *parent)
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget *, QWidget *now) {
         showMapFocus(webBrowser_ && now && (now == webBrowser_ || webBrowser_->isAncestorOf(now)));
     });
+    connect(m_ui->Edit1, &QLineEdit::textChanged, this, [this] { guarded([this] { showGridFields(); }); });
     connect(m_ui->BtnReturnData, &QPushButton::clicked, this, [this] { guarded([this] { accept(); }); });
     Form2 = this;
     FormCreate();
@@ -67,11 +68,47 @@ QLineEdit *TForm2::EditHoehe() const
     return m_ui->EditHoehe;
 }
 
-std::optional<QString> TForm2::pickCoordinate()
+QLineEdit *TForm2::EditRaster() const
 {
+    return m_ui->EditRaster;
+}
+
+QLineEdit *TForm2::EditGK() const
+{
+    return m_ui->EditGK;
+}
+
+std::optional<MapPickResult> TForm2::pickCoordinate(const MapPickRequest &request)
+{
+    request_ = request;
+    m_ui->LabelRaster->setText(!request.grid                              ? QStringLiteral("Raster")
+                                   : *request.grid == MapGrid::Notation::QYX ? QStringLiteral("Raster (QYX)")
+                                                                             : QStringLiteral("Raster (QQQ)"));
+    m_ui->LabelGK->setText(request.strip ? QStringLiteral("Gauß-Krüger (GKr%1)").arg(request.strip)
+                                         : QStringLiteral("Gauß-Krüger"));
+    m_ui->LabelGK->setVisible(request.strip != 0);
+    m_ui->EditGK->setVisible(request.strip != 0);
+    showGridFields();
     if (exec() != QDialog::Accepted)
         return std::nullopt;
-    return m_ui->Edit1->text();
+    return MapPickResult{m_ui->Edit1->text(), m_ui->EditRaster->text()};
+}
+
+void TForm2::showGridFields()
+{
+    // "Edit1" as the page writes it ("lat, lng"); the user may edit it.
+    const QStringList parts = m_ui->Edit1->text().split(u',');
+    std::optional<MapGrid::LatLng> point;
+    if (parts.size() == 2) {
+        const auto lat = plainDecimal(parts[0].trimmed(), 90);
+        const auto lng = plainDecimal(parts[1].trimmed(), 180);
+        if (lat && lng)
+            point = MapGrid::LatLng{lat->toDouble(), lng->toDouble()};
+    }
+    const auto cell = point && request_.grid ? MapGrid::cellOf(*point, *request_.grid) : std::nullopt;
+    const auto gk = point && request_.strip ? MapGrid::gaussKrueger(*point, request_.strip) : std::nullopt;
+    m_ui->EditRaster->setText(cell.value_or(QString()));
+    m_ui->EditGK->setText(gk.value_or(QString()));
 }
 
 void TForm2::FormCreate()
@@ -101,7 +138,9 @@ void TForm2::createBrowser()
         child->installEventFilter(this);
     setTabOrder(webBrowser_, m_ui->Edit1);
     setTabOrder(m_ui->Edit1, m_ui->EditHoehe);
-    setTabOrder(m_ui->EditHoehe, m_ui->BtnReturnData);
+    setTabOrder(m_ui->EditHoehe, m_ui->EditRaster);
+    setTabOrder(m_ui->EditRaster, m_ui->EditGK);
+    setTabOrder(m_ui->EditGK, m_ui->BtnReturnData);
 }
 
 void TForm2::warmUp()

@@ -8,6 +8,7 @@
 #include "AppSettings.h"
 #include "Automation.h"
 #include "Elevation.h"
+#include "LocationCheck.h"
 
 namespace Ui {
 class TForm2;
@@ -40,9 +41,12 @@ public:
 
     ElevationService &elevationService() { return elevation_; }
 
-    // Shows the picker modally: the coordinate text of "Edit1" when the user
-    // took it over with "Zurück", else nothing.
-    std::optional<QString> pickCoordinate();
+    // Shows the picker modally, with the grid cell and the Gauss-Krüger
+    // coordinate the request names: the coordinate text of "Edit1" and the
+    // cell shown when the user took them over with "Zurück", else nothing.
+    std::optional<MapPickResult> pickCoordinate(const MapPickRequest &request = {});
+    QLineEdit *EditRaster() const;
+    QLineEdit *EditGK() const;
 
     void ClearMarkers();
     void SetMarker(const QString &sLat, const QString &sLong);
@@ -90,6 +94,8 @@ protected:
 
 private:
     void runLookups();
+    // The grid cell and Gauss-Krüger fields for the point in "Edit1".
+    void showGridFields();
     void showMapFocus(bool focused);
 
     Ui::TForm2 *m_ui;
@@ -105,6 +111,7 @@ private:
     bool lookingUp_ = false;
     QMenu *mapMenu_ = nullptr;
     bool focusMapAtLoad_ = false;
+    MapPickRequest request_;
 };
 
 // The single map picker of the program, which the page's calls reach.

@@ -14,6 +14,7 @@
 
 #include "AppFolder.h"
 #include "DozadiRad.h"
+#include "MapGrid.h"
 #include "NembraApplication.h"
 #include "RecordingMessages.h"
 #include "TStringGrid.h"
@@ -51,6 +52,8 @@ private slots:
     void saveRunsTheFieldChecksFirst_data();
     void saveRunsTheFieldChecksFirst();
     void pastedLineBreaksBecomeBlanks();
+    void locationsMustAgreeBeforeSaving_data();
+    void locationsMustAgreeBeforeSaving();
     void inputMethodAndAltGrFiltered();
 
 private:
@@ -614,6 +617,63 @@ void TestFieldValidation::saveRunsTheFieldChecksFirst()
     if (message != "?")
         QCOMPARE(fx_.msgs->texts(), QStringList{message});
     QCOMPARE(focused(), field);
+}
+
+void TestFieldValidation::locationsMustAgreeBeforeSaving_data()
+{
+    QTest::addColumn<QString>("reference");
+    QTest::addColumn<int>("system"); // index of ComboBox1
+    QTest::addColumn<QString>("grid");
+    QTest::addColumn<int>("answer");   // to the question, when one comes
+    QTest::addColumn<QString>("named"); // the cell the question names; empty: no question
+    QTest::addColumn<bool>("saved");
+    // 49 4.5' N, 10 2.4' E on the grid's datum: minute field 6926/123.
+    const auto point = MapGrid::toWgs84({49.075, 10.04});
+    QVERIFY(point);
+    const QString gk3 = MapGrid::gaussKrueger(*point, 3).value_or("?");
+    const int yes = int(Messages::Answer::Yes), cancel = int(Messages::Answer::Cancel);
+    QTest::newRow("Gauss-Krüger in its cell") << gk3 << 2 << "6926/123" << yes << "" << true;
+    QTest::newRow("Gauss-Krüger in its sheet") << gk3 << 2 << "6926" << yes << "" << true;
+    QTest::newRow("next field, cancelled") << gk3 << 2 << "6926/124" << cancel << "6926/123" << false;
+    QTest::newRow("next field, saved anyway") << gk3 << 2 << "6926/124" << yes << "6926/123" << true;
+    QTest::newRow("LTLN far from its sheet") << "49,45187N;6,66071E" << 0 << "6926/1" << cancel << "6505/" << false;
+    QTest::newRow("no grid reference") << gk3 << 2 << "" << yes << "" << true;
+}
+
+void TestFieldValidation::locationsMustAgreeBeforeSaving()
+{
+    QFETCH(QString, reference);
+    QFETCH(int, system);
+    QFETCH(QString, grid);
+    QFETCH(int, answer);
+    QFETCH(QString, named);
+    QFETCH(bool, saved);
+    addTaxon();
+    edit("Edit3")->setText("Wegrand");
+    edit("Edit4")->setText("01.05.2010");
+    control<QComboBox>("ComboBox1")->setCurrentIndex(system);
+    edit("Edit5")->setText(reference);
+    edit("Edit6")->setText(grid);
+    edit("Edit2")->setText("25");
+    control<QListWidget>("CheckListBox1")->item(1)->setCheckState(Qt::Checked);
+    const QString target = fx_.app->path() + "Data/x.csv";
+    fx_.msgs->savePath = target;
+    fx_.msgs->answers = {Messages::Answer(answer)};
+    QTest::mouseClick(control("BtnSpeichern"), Qt::LeftButton);
+    QCOMPARE(QFile::exists(target), saved);
+    if (named.isEmpty()) {
+        QCOMPARE(fx_.msgs->shown.constFirst().kind, Messages::Kind::Information);
+        return;
+    }
+    const RecordingMessages::Shown &question = fx_.msgs->shown.constFirst();
+    QCOMPARE(question.kind, Messages::Kind::Confirmation);
+    QCOMPARE(question.caption, QStringLiteral("Bestätigen"));
+    QVERIFY2(question.text.contains("\"" + grid + "\"") && question.text.contains("im Raster \"" + named),
+             qPrintable(question.text));
+    if (!saved) {
+        QCOMPARE(fx_.msgs->shown.size(), 1);
+        QCOMPARE(focused(), QStringLiteral("Edit6"));
+    }
 }
 
 void TestFieldValidation::pastedLineBreaksBecomeBlanks()

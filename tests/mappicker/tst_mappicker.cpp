@@ -21,6 +21,7 @@
 #include "Elevation.h"
 #include "ElevationServer.h"
 #include "KartenPunkte.h"
+#include "MapGrid.h"
 #include "WBContainer.h"
 #include "NembraApplication.h"
 #include "Ping5.h"
@@ -55,6 +56,8 @@ private slots:
     void pageValuesMustBePlainNumbers();
     void keyboardStartsOnTheMapAndEscCloses();
     void reloadKeepsTheMapAndItsMarker();
+    void gridCellAndGaussKruegerOfTheClick_data();
+    void gridCellAndGaussKruegerOfTheClick();
     void warmedUpEngineOpensTheMap_data();
     void warmedUpEngineOpensTheMap();
     void wholeFlowThroughTheProgram();
@@ -102,7 +105,7 @@ void TestMapPicker::init()
     picker_->elevationService().scheme = "http";
     picker_->elevationService().user = "test";
     picker_->elevationService().timeoutMs = 1500;
-    form_->setMapPicker([picker = picker_.get()] { return picker->pickCoordinate(); });
+    form_->setMapPicker([picker = picker_.get()](const MapPickRequest &r) { return picker->pickCoordinate(r); });
     form_->show();
     QApplication::setActiveWindow(form_.get());
     QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
@@ -306,7 +309,7 @@ void TestMapPicker::closingStoresTheCentre()
     picker_->elevationService().host = server_->host();
     picker_->elevationService().scheme = "http";
     picker_->elevationService().user = "test";
-    form_->setMapPicker([picker = picker_.get()] { return picker->pickCoordinate(); });
+    form_->setMapPicker([picker = picker_.get()](const MapPickRequest &r) { return picker->pickCoordinate(r); });
     openPicker([&] {
         QCOMPARE(eval(page(), "map.getCenter().y").toDouble(), 50.1);
         QCOMPARE(eval(page(), "map.getCenter().x").toDouble(), 8.2);
@@ -422,6 +425,44 @@ void TestMapPicker::reloadKeepsTheMapAndItsMarker()
                  picker_->WebBrowser1()->height());
         QVERIFY(waitFor(page(), "map._map.getSize().y === document.getElementById('map').offsetHeight"));
     });
+}
+
+void TestMapPicker::gridCellAndGaussKruegerOfTheClick_data()
+{
+    QTest::addColumn<int>("gridSystem"); // index of ComboBox2: 0 QQQ, 1 QYX
+    QTest::addColumn<QString>("typedGrid");
+    QTest::newRow("minute field into an empty grid reference") << 1 << "";
+    QTest::newRow("64th into an empty grid reference") << 0 << "";
+    QTest::newRow("a typed grid reference stays") << 1 << "5408/111";
+}
+
+void TestMapPicker::gridCellAndGaussKruegerOfTheClick()
+{
+    QFETCH(int, gridSystem);
+    QFETCH(QString, typedGrid);
+    form_->findChild<QComboBox *>("ComboBox1")->setCurrentIndex(1); // GKr2
+    form_->findChild<QComboBox *>("ComboBox2")->setCurrentIndex(gridSystem);
+    formEdit("Edit6")->setText(typedGrid);
+    const MapGrid::LatLng point{49.451870, 6.6607189};
+    const auto notation = gridSystem == 0 ? MapGrid::Notation::QQQ : MapGrid::Notation::QYX;
+    const QString cell = MapGrid::cellOf(point, notation).value_or("?");
+    const QString gk = MapGrid::gaussKrueger(point, 2).value_or("?");
+    QVERIFY(cell.startsWith("6505/"));
+    openPicker([&] {
+        QVERIFY(picker_->EditRaster()->isReadOnly() && picker_->EditGK()->isReadOnly());
+        QVERIFY(picker_->EditGK()->isVisible());
+        QCOMPARE(picker_->findChild<QLabel *>("LabelRaster")->text(),
+                 gridSystem == 0 ? QStringLiteral("Raster (QQQ)") : QStringLiteral("Raster (QYX)"));
+        QCOMPARE(picker_->findChild<QLabel *>("LabelGK")->text(), QStringLiteral("Gauß-Krüger (GKr2)"));
+        reportClick("49.451870", "6.6607189");
+        QCOMPARE(picker_->EditRaster()->text(), cell);
+        QCOMPARE(picker_->EditGK()->text(), gk);
+        QVERIFY(gk.startsWith("2"));
+        QTest::mouseClick(picker_->findChild<QPushButton *>("BtnReturnData"), Qt::LeftButton);
+    });
+    QCOMPARE(formEdit("Edit5")->text(), QStringLiteral("49,45187N;6,66071E"));
+    QCOMPARE(form_->findChild<QComboBox *>("ComboBox1")->currentIndex(), 0);
+    QCOMPARE(formEdit("Edit6")->text(), typedGrid.isEmpty() ? cell : typedGrid);
 }
 
 void TestMapPicker::warmedUpEngineOpensTheMap_data()
