@@ -24,6 +24,7 @@
 #include <QWebEngineView>
 
 #include "DozadiRad.h"
+#include "SampleFolder.h"
 #include "KartenPunkte.h"
 #include "MapService.h"
 #include "Ping5.h"
@@ -59,16 +60,6 @@ private:
     QTcpServer server_;
     QByteArray reply_;
 };
-
-QString appFolder(QTemporaryDir &dir)
-{
-    const QString app = dir.path() + u'/';
-    QDir().mkpath(app + QStringLiteral("RefList"));
-    const QString sample = QStringLiteral(NEMBRA_SAMPLE_DIR);
-    for (const char *f : {"RefList/TaxList.txt", "RefList/QuarnelList.txt", "Nembra.ini"})
-        QFile::copy(sample + QLatin1String(f), app + QLatin1String(f));
-    return app;
-}
 
 bool evalTrue(QWebEnginePage *page, const QString &script)
 {
@@ -108,7 +99,7 @@ double treePssMiB()
 
 struct Program {
     QTemporaryDir dir;
-    QString app = appFolder(dir);
+    QString app = sampleAppFolder(dir);
     TForm1 form{app};
     TForm2 picker{app, &form};
 

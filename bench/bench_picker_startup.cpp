@@ -14,26 +14,17 @@
 #include <QTemporaryDir>
 
 #include "DozadiRad.h"
+#include "SampleFolder.h"
 #include "KartenPunkte.h"
 #include "MapService.h"
 #include "Wrappers.h"
 
 namespace {
 
-QString appFolder(QTemporaryDir &dir)
-{
-    const QString app = dir.path() + u'/';
-    QDir().mkpath(app + QStringLiteral("RefList"));
-    const QString sample = QStringLiteral(NEMBRA_SAMPLE_DIR);
-    for (const char *f : {"RefList/TaxList.txt", "RefList/QuarnelList.txt", "Nembra.ini"})
-        QFile::copy(sample + QLatin1String(f), app + QLatin1String(f));
-    return app;
-}
-
 void start(benchmark::State &state, bool eagerBrowser)
 {
     QTemporaryDir dir;
-    const QString app = appFolder(dir);
+    const QString app = sampleAppFolder(dir);
     for (auto _ : state) {
         TForm1 form(app);
         TForm2 picker(app, &form);
