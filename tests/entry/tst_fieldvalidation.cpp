@@ -86,6 +86,19 @@ private:
         focusAndType("Edit1", "abi alba");
         press(Qt::Key_Return);
     }
+    // A complete record with one taxon; the save dialog will answer with the
+    // path returned.
+    QString fillRecord()
+    {
+        addTaxon();
+        edit("Edit3")->setText("Wegrand");
+        edit("Edit4")->setText("01.05.2010");
+        edit("Edit5")->setText("3512345;5412345");
+        edit("Edit2")->setText("25");
+        control<QListWidget>("CheckListBox1")->item(1)->setCheckState(Qt::Checked);
+        fx_.msgs->savePath = fx_.app->path() + "Data/x.csv";
+        return fx_.msgs->savePath;
+    }
 
     FormFixture fx_;
 };
@@ -542,14 +555,7 @@ void TestFieldValidation::pastedRadiusThatIsNoInteger()
 
 void TestFieldValidation::completeRecordHandsOverToExport()
 {
-    addTaxon();
-    edit("Edit3")->setText("Wegrand");
-    edit("Edit4")->setText("01.05.2010");
-    edit("Edit5")->setText("3512345;5412345");
-    edit("Edit2")->setText("25");
-    control<QListWidget>("CheckListBox1")->item(1)->setCheckState(Qt::Checked);
-    const QString target = fx_.app->path() + "Data/x.csv";
-    fx_.msgs->savePath = target;
+    const QString target = fillRecord();
     QTest::mouseClick(control("BtnSpeichern"), Qt::LeftButton);
     QCOMPARE(fx_.msgs->saveDialogs.size(), 1);
     QCOMPARE(fx_.msgs->saveDialogs[0].fileName, QStringLiteral("Schaefer,_Juergen-01_05_2010_001"));
@@ -592,14 +598,7 @@ void TestFieldValidation::saveRunsTheFieldChecksFirst()
     QFETCH(QString, text);
     QFETCH(QString, message);
     QFETCH(QString, after);
-    addTaxon();
-    edit("Edit3")->setText("Wegrand");
-    edit("Edit4")->setText("01.05.2010");
-    edit("Edit5")->setText("3512345;5412345");
-    edit("Edit2")->setText("25");
-    control<QListWidget>("CheckListBox1")->item(1)->setCheckState(Qt::Checked);
-    const QString target = fx_.app->path() + "Data/x.csv";
-    fx_.msgs->savePath = target;
+    const QString target = fillRecord();
     // Typed into the field, which keeps the focus: the menu saves.
     edit(qPrintable(field))->clear();
     focusAndType(qPrintable(field), text);
@@ -648,16 +647,10 @@ void TestFieldValidation::locationsMustAgreeBeforeSaving()
     QFETCH(int, answer);
     QFETCH(QString, named);
     QFETCH(bool, saved);
-    addTaxon();
-    edit("Edit3")->setText("Wegrand");
-    edit("Edit4")->setText("01.05.2010");
+    const QString target = fillRecord();
     control<QComboBox>("ComboBox1")->setCurrentIndex(system);
     edit("Edit5")->setText(reference);
     edit("Edit6")->setText(grid);
-    edit("Edit2")->setText("25");
-    control<QListWidget>("CheckListBox1")->item(1)->setCheckState(Qt::Checked);
-    const QString target = fx_.app->path() + "Data/x.csv";
-    fx_.msgs->savePath = target;
     fx_.msgs->answers = {Messages::Answer(answer)};
     QTest::mouseClick(control("BtnSpeichern"), Qt::LeftButton);
     QCOMPARE(QFile::exists(target), saved);
