@@ -23,24 +23,23 @@ MapLocation readStartLocation(const QString &appDir)
     // The values go into the map document as they stand: anything but a
     // plain number in range (a hand edit, a damaged file) gives the default.
     const ProfileFile profile(settingsPath(appDir));
-    const auto lat = plainDecimal(profile.readString("Map", "StartingLocationLat", DefaultStartLat), 90);
-    const auto lng = plainDecimal(profile.readString("Map", "StartingLocationLong", DefaultStartLong), 180);
-    if (!lat || !lng)
+    const auto point = plainPoint(profile.readString("Map", "StartingLocationLat", DefaultStartLat),
+                                  profile.readString("Map", "StartingLocationLong", DefaultStartLong));
+    if (!point)
         return {QLatin1String(DefaultStartLat), QLatin1String(DefaultStartLong)};
-    return {*lat, *lng};
+    return {point->lat, point->lng};
 }
 
 bool writeStartLocation(const QString &appDir, const MapLocation &location, QString *error)
 {
-    const auto lat = plainDecimal(location.lat, 90);
-    const auto lng = plainDecimal(location.lng, 180);
-    if (!lat || !lng) {
+    const auto point = plainPoint(location.lat, location.lng);
+    if (!point) {
         if (error)
             *error = QStringLiteral("Ungültiger Eintrag");
         return false;
     }
     const ProfileFile profile(settingsPath(appDir));
-    return profile.writeStrings("Map", {{"StartingLocationLat", *lat}, {"StartingLocationLong", *lng}},
+    return profile.writeStrings("Map", {{"StartingLocationLat", point->lat}, {"StartingLocationLong", point->lng}},
                                 error);
 }
 

@@ -97,14 +97,9 @@ std::optional<MapPickResult> TForm2::pickCoordinate(const MapPickRequest &reques
 void TForm2::showGridFields()
 {
     // "Edit1" as the page writes it ("lat, lng"); the user may edit it.
-    const QStringList parts = m_ui->Edit1->text().split(u',');
     std::optional<MapGrid::LatLng> point;
-    if (parts.size() == 2) {
-        const auto lat = plainDecimal(parts[0].trimmed(), 90);
-        const auto lng = plainDecimal(parts[1].trimmed(), 180);
-        if (lat && lng)
-            point = MapGrid::LatLng{lat->toDouble(), lng->toDouble()};
-    }
+    if (const auto plain = plainPoint(m_ui->Edit1->text()))
+        point = MapGrid::LatLng{plain->lat.toDouble(), plain->lng.toDouble()};
     const auto cell = point && request_.grid ? MapGrid::cellOf(*point, *request_.grid) : std::nullopt;
     const auto gk = point && request_.strip ? MapGrid::gaussKrueger(*point, request_.strip) : std::nullopt;
     m_ui->EditRaster->setText(cell.value_or(QString()));
@@ -185,10 +180,9 @@ void TForm2::reloadMap()
     } catch (const std::exception &) {
     }
     OnShowCallback();
-    const QStringList point = m_ui->Edit1->text().split(QStringLiteral(", "));
-    if (point.size() == 2 && plainDecimal(point[0], 90) && plainDecimal(point[1], 180)) {
-        SetMarker(point[0], point[1]);
-        SetMapCenter(point[0], point[1]);
+    if (const auto point = plainPoint(m_ui->Edit1->text())) {
+        SetMarker(point->lat, point->lng);
+        SetMapCenter(point->lat, point->lng);
     }
 }
 
@@ -392,13 +386,12 @@ namespace {
 
 // The page's numbers go into the form, the settings file and the next map
 // document; only plain numbers in range are taken.
-std::pair<QString, QString> pagePoint(const QString &sLat, const QString &sLong)
+PlainPoint pagePoint(const QString &sLat, const QString &sLong)
 {
-    const auto lat = plainDecimal(sLat, 90);
-    const auto lng = plainDecimal(sLong, 180);
-    if (!lat || !lng)
+    const auto point = plainPoint(sLat, sLong);
+    if (!point)
         throw NembraError(QStringLiteral("Ungültige Koordinate"));
-    return {*lat, *lng};
+    return *point;
 }
 
 } // namespace

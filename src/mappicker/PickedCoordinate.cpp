@@ -43,3 +43,20 @@ std::optional<QString> plainDecimal(const QString &text, double limit)
         return std::nullopt;
     return isPlain ? text : QString::number(value, 'f', 9);
 }
+
+std::optional<PlainPoint> plainPoint(const QString &lat, const QString &lng)
+{
+    const auto plainLat = plainDecimal(lat, 90);
+    const auto plainLng = plainDecimal(lng, 180);
+    if (!plainLat || !plainLng)
+        return std::nullopt;
+    return PlainPoint{*plainLat, *plainLng};
+}
+
+std::optional<PlainPoint> plainPoint(const QString &coordinate)
+{
+    const QStringList parts = coordinate.split(u',');
+    if (parts.size() != 2)
+        return std::nullopt;
+    return plainPoint(parts[0].trimmed(), parts[1].trimmed());
+}

@@ -16,3 +16,13 @@ QString pickedCoordinateToLtln(const QString &T);
 // a number the page wrote with an exponent (a point within a hair of the
 // equator) is written out in plain digits.
 std::optional<QString> plainDecimal(const QString &text, double limit);
+
+// A latitude and a longitude, each a plain decimal in range, or nothing.
+struct PlainPoint {
+    QString lat;
+    QString lng;
+};
+std::optional<PlainPoint> plainPoint(const QString &lat, const QString &lng);
+// The same for "lat, lng" as the picker shows a point (blanks around the
+// parts are allowed, since the user may edit the text).
+std::optional<PlainPoint> plainPoint(const QString &coordinate);
