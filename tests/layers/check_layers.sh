@@ -16,7 +16,7 @@ if [ -n "$from_widgets" ]; then
   status=1
 fi
 
-forms=$(nm -C "$bridge" | grep -wE 'TForm1|TForm2|TFormAbout|NembraApplication|TStringGrid' || true)
+forms=$(nm -C "$bridge" | grep -wE 'TForm1|TForm2|TFormAbout|TListSelectDlg|NembraApplication|TStringGrid' || true)
 if [ -n "$forms" ]; then
   echo "FAIL: the script bridge references the forms or the application:"
   echo "$forms" | head -20

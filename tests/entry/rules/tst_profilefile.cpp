@@ -4,7 +4,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "../support/Immutable.h"
+#include "../../support/Immutable.h"
 #include "AppSettings.h"
 #include "ProfileFile.h"
 
