@@ -2,7 +2,7 @@
 
 #include <optional>
 
-#include "CsvExport.h"
+#include "ObservationRecord.h"
 #include "Verdict.h"
 
 // The field of the observation form that a failed check puts the focus into.

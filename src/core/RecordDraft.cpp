@@ -4,19 +4,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-bool RecordDraft::taxaEqual(const RecordDraft &other) const
-{
-    if (taxa.size() != other.taxa.size())
-        return false;
-    for (qsizetype i = 0; i < taxa.size(); ++i) {
-        const TaxonRow &a = taxa[i];
-        const TaxonRow &b = other.taxa[i];
-        if (a.name != b.name || a.status != b.status || a.comment != b.comment || a.count != b.count)
-            return false;
-    }
-    return true;
-}
-
 namespace Draft {
 
 namespace {

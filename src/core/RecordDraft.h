@@ -9,7 +9,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "CsvExport.h"
+#include "ObservationRecord.h"
 
 // An unsaved record as the form holds it, kept in a file so that a crash, a
 // power cut or a slip of the title-bar close loses nothing.
@@ -24,11 +24,8 @@ struct RecordDraft {
     bool operator==(const RecordDraft &other) const
     {
         return texts == other.texts && sampleType == other.sampleType && observers == other.observers
-            && taxaEqual(other);
+            && taxa == other.taxa;
     }
-
-private:
-    bool taxaEqual(const RecordDraft &other) const;
 };
 
 namespace Draft {

@@ -1,7 +1,5 @@
 #include "DozadiRad.h"
 
-#include "LocationCheck.h"
-
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -24,6 +22,7 @@
 #include "AppSettings.h"
 #include "AppVersion.h"
 #include "AtomicFile.h"
+#include "CsvExport.h"
 #include "RecordDraft.h"
 #include "CoordinateValidation.h"
 #include "DateValidation.h"
@@ -32,10 +31,12 @@
 #include "KeyCodes.h"
 #include "KeyPressFilter.h"
 #include "ListSelectDlg.h"
+#include "LocationCheck.h"
 #include "Messages.h"
 #include "PickedCoordinate.h"
 #include "Reachability.h"
 #include "RecordCheck.h"
+#include "ReferenceSystem.h"
 #include "SingleLine.h"
 #include "TextFile.h"
 #include "TextFunctions.h"
@@ -61,21 +62,6 @@ void showNotation(QLineEdit *edit, const QString &notation, const QString &examp
 {
     edit->setPlaceholderText(example.isEmpty() ? notation : example);
     edit->setToolTip(notation);
-}
-
-// Examples of the notations of the reference systems, by code.
-QString notationOf(const QString &comboText)
-{
-    if (comboText.contains(QLatin1String("(LTLN)")))
-        return QStringLiteral("49,45187N;6,66072E");
-    for (char strip : {'2', '3', '4', '5'})
-        if (comboText.contains(QStringLiteral("(GKr%1)").arg(QLatin1Char(strip))))
-            return QLatin1Char(strip) + QStringLiteral("512345;5412345");
-    if (comboText.contains(QLatin1String("(QQQ)")))
-        return QStringLiteral("5408/132");
-    if (comboText.contains(QLatin1String("(QYX)")))
-        return QStringLiteral("5408/235");
-    return QString();
 }
 
 // The four sample-type images, in image-list order.
@@ -149,13 +135,15 @@ void TForm1::setupControls()
     showNotation(m_ui->Edit7, QStringLiteral("450 oder 300-450 (Meter)"), QStringLiteral("300-450"));
     showNotation(m_ui->Edit2, QStringLiteral("Meter"));
     showNotation(m_ui->Edit1, QStringLiteral("abgekürzter Name[.Status.Bemerkung.Anzahl]"));
-    auto followSystem = [](QComboBox *combo, QLineEdit *edit) {
-        const auto update = [edit](const QString &text) { showNotation(edit, notationOf(text)); };
+    auto followSystem = [](QComboBox *combo, QLineEdit *edit, ReferenceSystem (*systemOf)(const QString &)) {
+        const auto update = [edit, systemOf](const QString &text) {
+            showNotation(edit, notationExample(systemOf(text)));
+        };
         update(combo->currentText());
         QObject::connect(combo, &QComboBox::currentTextChanged, edit, update);
     };
-    followSystem(m_ui->ComboBox1, m_ui->Edit5);
-    followSystem(m_ui->ComboBox2, m_ui->Edit6);
+    followSystem(m_ui->ComboBox1, m_ui->Edit5, spatialReferenceSystem);
+    followSystem(m_ui->ComboBox2, m_ui->Edit6, gridSystem);
     // The open list shows every item whole, and the chosen text is the
     // combo's tooltip, for the one that is wider than its field.
     for (QComboBox *combo : {m_ui->ComboBox1, m_ui->ComboBox2, m_ui->LMDImageComboBox1}) {

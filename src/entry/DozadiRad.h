@@ -1,7 +1,5 @@
 #pragma once
 
-#include "LocationCheck.h"
-
 #include <functional>
 #include <optional>
 
@@ -11,8 +9,9 @@
 #include <QTimer>
 
 #include "AppPaths.h"
-#include "CsvExport.h"
+#include "MapPick.h"
 #include "Messages.h"
+#include "ObservationRecord.h"
 #include "Ping5.h"
 #include "RecordCheck.h"
 #include "RecordDraft.h"

@@ -1,28 +1,30 @@
 #include "LocationCheck.h"
 
+#include "ReferenceSystem.h"
+
 std::optional<MapGrid::Notation> gridNotationOf(const QString &systemText)
 {
-    if (systemText.contains(QLatin1String("QYX")))
+    switch (gridSystem(systemText)) {
+    case ReferenceSystem::QYX:
         return MapGrid::Notation::QYX;
-    if (systemText.contains(QLatin1String("QQQ")))
+    case ReferenceSystem::QQQ:
         return MapGrid::Notation::QQQ;
-    return std::nullopt;
+    default:
+        return std::nullopt;
+    }
 }
 
 int gaussKruegerStripOf(const QString &systemText)
 {
-    for (int strip = 2; strip <= 5; ++strip)
-        if (systemText.contains(QStringLiteral("GKr%1").arg(strip)))
-            return strip;
-    return 0;
+    return gaussKruegerStrip(spatialReferenceSystem(systemText));
 }
 
 std::optional<MapGrid::LatLng> pointOfReference(const QString &reference, const QString &systemText)
 {
-    if (const int strip = gaussKruegerStripOf(systemText))
+    const ReferenceSystem system = spatialReferenceSystem(systemText);
+    if (const int strip = gaussKruegerStrip(system))
         return MapGrid::fromGaussKrueger(reference, strip);
-    // The grid codes come before LTLN in the form's search.
-    if (gridNotationOf(systemText) || !systemText.contains(QLatin1String("LTLN")))
+    if (system != ReferenceSystem::LTLN)
         return std::nullopt;
     return MapGrid::fromLtln(reference);
 }

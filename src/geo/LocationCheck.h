@@ -9,11 +9,11 @@
 // The two locations of a record: the spatial reference (a point) and the
 // grid reference (a cell), each with the system named in its combo box.
 
-// The grid system a combo text names: "QYX" before "QQQ", as the form's
-// checks search it; nothing for a text with neither.
+// The grid system a grid combo text names, as the form's checks find it;
+// nothing for a text that names none.
 std::optional<MapGrid::Notation> gridNotationOf(const QString &systemText);
-// The Gauss-Krüger strip (2 to 5) a reference-system text names, when a
-// strip code is what the form's check finds first; else 0.
+// The Gauss-Krüger strip (2 to 5) a reference-system text names, when the
+// form's checks find a strip in it; else 0.
 int gaussKruegerStripOf(const QString &systemText);
 // The WGS84 point of a spatial reference in LTLN or a Gauss-Krüger strip;
 // nothing for another system or a text that is no such reference.
@@ -24,13 +24,3 @@ std::optional<MapGrid::LatLng> pointOfReference(const QString &reference, const 
 // nothing when they agree or cannot be compared.
 std::optional<QString> locationDisagreement(const QString &spatialReference, const QString &referenceSystem,
                                             const QString &gridReference, const QString &gridSystem);
-
-// What the observation form asks of the map picker, and what it gets back.
-struct MapPickRequest {
-    std::optional<MapGrid::Notation> grid; // the form's grid system
-    int strip = 0;                         // the form's Gauss-Krüger strip, 0 for none
-};
-struct MapPickResult {
-    QString coordinate;    // "lat, lng" as the picker shows it
-    QString gridReference; // the cell of that point in the requested grid, or empty
-};

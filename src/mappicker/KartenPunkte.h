@@ -8,7 +8,7 @@
 #include "AppSettings.h"
 #include "Automation.h"
 #include "Elevation.h"
-#include "LocationCheck.h"
+#include "MapPick.h"
 
 namespace Ui {
 class TForm2;

@@ -185,29 +185,6 @@ Verdict IsMTBQYXOk(const QString &str)
     return {};
 }
 
-ReferenceSystem spatialReferenceSystem(const QString &comboText)
-{
-    static const struct {
-        const char *code;
-        ReferenceSystem system;
-    } order[] = {{"GKr2", ReferenceSystem::GKr2}, {"GKr3", ReferenceSystem::GKr3}, {"GKr4", ReferenceSystem::GKr4},
-                 {"GKr5", ReferenceSystem::GKr5}, {"QYX", ReferenceSystem::QYX},   {"QQQ", ReferenceSystem::QQQ},
-                 {"LTLN", ReferenceSystem::LTLN}};
-    for (const auto &entry : order)
-        if (comboText.contains(QLatin1String(entry.code)))
-            return entry.system;
-    return ReferenceSystem::None;
-}
-
-ReferenceSystem gridSystem(const QString &comboText)
-{
-    if (comboText.contains(QLatin1String("QYX")))
-        return ReferenceSystem::QYX;
-    if (comboText.contains(QLatin1String("QQQ")))
-        return ReferenceSystem::QQQ;
-    return ReferenceSystem::None;
-}
-
 Verdict checkReference(ReferenceSystem system, const QString &text)
 {
     switch (system) {
@@ -216,13 +193,10 @@ Verdict checkReference(ReferenceSystem system, const QString &text)
     case ReferenceSystem::LTLN:
         return IsLTLNOk(text);
     case ReferenceSystem::GKr2:
-        return IsGKrOk(text, QStringLiteral("2"));
     case ReferenceSystem::GKr3:
-        return IsGKrOk(text, QStringLiteral("3"));
     case ReferenceSystem::GKr4:
-        return IsGKrOk(text, QStringLiteral("4"));
     case ReferenceSystem::GKr5:
-        return IsGKrOk(text, QStringLiteral("5"));
+        return IsGKrOk(text, QString::number(gaussKruegerStrip(system)));
     case ReferenceSystem::QQQ:
         return IsMTBQQQOk(text);
     case ReferenceSystem::QYX:

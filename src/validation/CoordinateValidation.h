@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include "ReferenceSystem.h"
 #include "Verdict.h"
 
 // The fixed separators of coordinate texts, whatever the user's locale says.
@@ -19,19 +20,6 @@ Verdict IsMTBQQQOk(const QString &str);
 // MTB sheet with minute fields, e.g. "5408/235".
 Verdict IsMTBQYXOk(const QString &str);
 
-// Which validator a combo text names, found by its code.
-enum class ReferenceSystem {
-    None,
-    LTLN,
-    GKr2,
-    GKr3,
-    GKr4,
-    GKr5,
-    QQQ,
-    QYX
-};
-ReferenceSystem spatialReferenceSystem(const QString &comboText);
-ReferenceSystem gridSystem(const QString &comboText);
 Verdict checkReference(ReferenceSystem system, const QString &text);
 
 // The altitude in metres, one value or a range "300-450", at most 8848.

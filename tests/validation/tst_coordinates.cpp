@@ -1,6 +1,8 @@
 #include <QTest>
 
 #include "CoordinateValidation.h"
+#include "LocationCheck.h"
+#include "ReferenceSystem.h"
 
 class TestCoordinates : public QObject {
     Q_OBJECT
@@ -13,6 +15,8 @@ private slots:
     void mtb();
     void validatorChoice_data();
     void validatorChoice();
+    void everyItemNamesOneSystem_data();
+    void everyItemNamesOneSystem();
     void altitude_data();
     void altitude();
 };
@@ -214,6 +218,55 @@ void TestCoordinates::altitude()
     QCOMPARE(verdict.ok, line.isEmpty());
     QCOMPARE(verdict.message, line.isEmpty() ? QString() : "Höhenlage nicht korrekt: \n\r" + line);
     QCOMPARE(verdict.convertErrors, 0);
+}
+
+// Every item of both combo boxes, and texts that name no system: the one
+// classifier, and what the checks, the picker's request and the notation
+// shown in the field take from it.
+void TestCoordinates::everyItemNamesOneSystem_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("spatial");
+    QTest::addColumn<int>("grid");
+    QTest::addColumn<int>("strip");
+    QTest::addColumn<QString>("example");
+    using R = ReferenceSystem;
+    QTest::newRow("LTLN") << "Breite/Länge - WGS84 (LTLN)" << int(R::LTLN) << int(R::None) << 0
+                          << "49,45187N;6,66072E";
+    for (int strip = 2; strip <= 5; ++strip)
+        QTest::addRow("GKr%d", strip) << QStringLiteral("Gauß-Krüger-Streifen %1 (GKr%1)").arg(strip)
+                                      << int(R::GKr2) + strip - 2 << int(R::None) << strip
+                                      << QString::number(strip) + QStringLiteral("512345;5412345");
+    QTest::newRow("QQQ") << "MTBQQQ -Quadrantenteilung (QQQ)" << int(R::QQQ) << int(R::QQQ) << 0 << "5408/132";
+    QTest::newRow("QYX") << "MTBQYX - Minutenfelder (QYX)" << int(R::QYX) << int(R::QYX) << 0 << "5408/235";
+    // The code alone counts, with or without its parentheses.
+    QTest::newRow("code without parentheses") << "LTLN" << int(R::LTLN) << int(R::None) << 0 << "49,45187N;6,66072E";
+    QTest::newRow("strip without parentheses") << "Streifen GKr4" << int(R::GKr4) << int(R::None) << 4
+                                               << "4512345;5412345";
+    QTest::newRow("empty") << "" << int(R::None) << int(R::None) << 0 << "";
+    QTest::newRow("name without code") << "Breite/Länge - WGS84" << int(R::None) << int(R::None) << 0 << "";
+    QTest::newRow("code in other case") << "Gauß-Krüger-Streifen 3 (gkr3)" << int(R::None) << int(R::None) << 0 << "";
+    QTest::newRow("strip 6") << "Gauß-Krüger-Streifen 6 (GKr6)" << int(R::None) << int(R::None) << 0 << "";
+    QTest::newRow("part of a code") << "(LTL)" << int(R::None) << int(R::None) << 0 << "";
+}
+
+void TestCoordinates::everyItemNamesOneSystem()
+{
+    QFETCH(QString, text);
+    QFETCH(int, spatial);
+    QFETCH(int, grid);
+    QFETCH(int, strip);
+    QFETCH(QString, example);
+    const ReferenceSystem system = spatialReferenceSystem(text);
+    QCOMPARE(int(system), spatial);
+    QCOMPARE(int(gridSystem(text)), grid);
+    QCOMPARE(gaussKruegerStrip(system), strip);
+    QCOMPARE(gaussKruegerStripOf(text), strip);
+    QCOMPARE(notationExample(system), example);
+    const auto notation = gridNotationOf(text);
+    QCOMPARE(notation.has_value(), grid != int(ReferenceSystem::None));
+    if (notation)
+        QCOMPARE(*notation == MapGrid::Notation::QYX, grid == int(ReferenceSystem::QYX));
 }
 
 QTEST_APPLESS_MAIN(TestCoordinates)
