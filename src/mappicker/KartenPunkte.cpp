@@ -1,7 +1,6 @@
 #include "KartenPunkte.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -10,6 +9,7 @@
 #include <QTimer>
 #include <QWebEngineView>
 
+#include "BoundedWait.h"
 #include "ErrorGuard.h"
 #include "FormFont.h"
 #include "KeyPressFilter.h"
@@ -250,10 +250,10 @@ void TForm2::FormResize()
     if (!fAllowResizeHandler || !fWBGoogleMaps || !fWBGoogleMaps->LoadedGoogleMaps())
         return;
     // Not for ever: a page that never finishes loading is left as it is.
-    QElapsedTimer waited;
-    waited.start();
-    while (fWBGoogleMaps->ReadyState() < 4 && waited.elapsed() < TWBGoogleMaps::LoadTimeoutMs)
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    // Every event is processed, so the page's callbacks run and the window
+    // can be closed while the page loads; its state is asked every 50 ms.
+    BoundedWait loaded(TWBGoogleMaps::LoadTimeoutMs, BoundedWait::Input::Allowed);
+    loaded.pollEvery(50).until([this] { return fWBGoogleMaps->ReadyState() >= 4; });
     if (fWBGoogleMaps->ReadyState() < 4 || fWBGoogleMaps->rendererGone())
         return;
     fWBGoogleMaps->ExecJS(MapDocument::resizeScript(webBrowser_->height()));

@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QMenu>
@@ -18,6 +17,7 @@
 #include <QWebEngineSettings>
 #include <QWebEngineView>
 
+#include "BoundedWait.h"
 #include "ErrorGuard.h"
 #include "MapDocument.h"
 #include "MapService.h"
@@ -322,29 +322,24 @@ void TWBGoogleMaps::LoadHTML(const QString &HTMLCode)
     if (preparing_) {
         // The engine is still starting: the map document follows its empty
         // one, or the end of the first load would be taken for its own.
-        QEventLoop prepared;
-        connect(view->page(), &QWebEnginePage::loadFinished, &prepared, &QEventLoop::quit);
-        QTimer::singleShot(LoadTimeoutMs, &prepared, &QEventLoop::quit);
-        if (preparing_)
-            prepared.exec();
+        // Like the load below, the window stays usable meanwhile.
+        BoundedWait prepared(LoadTimeoutMs, BoundedWait::Input::Allowed);
+        prepared.wakeOn(view->page(), &QWebEnginePage::loadFinished).until([this] { return !preparing_; });
     }
     applyHostInfo();
     loadedBytes_ = MapDocument::bytesOf(HTMLCode);
     bridge_->releaseAll();
     readyState_ = 1;
     rendererGone_ = false;
-    QEventLoop wait;
-    connect(view->page(), &QWebEnginePage::loadFinished, &wait, &QEventLoop::quit);
-    QTimer limit;
-    limit.setSingleShot(true);
-    connect(&limit, &QTimer::timeout, &wait, &QEventLoop::quit);
+    // Every event is processed while the document loads: the page's own
+    // script calls back into the program meanwhile, and the user can still
+    // close a picker whose page hangs.
+    BoundedWait wait(LoadTimeoutMs, BoundedWait::Input::Allowed);
+    wait.wakeOn(view->page(), &QWebEnginePage::loadFinished);
     if (auto *page = dynamic_cast<HostPage *>(view->page()))
         page->expectOwnLoad();
     view->page()->setContent(loadedBytes_, QStringLiteral("text/html;charset=windows-1252"), DocumentUrl);
-    // The page's own script may call back into the program while it loads.
-    limit.start(LoadTimeoutMs);
-    if (readyState_ < 3)
-        wait.exec();
+    wait.until([this] { return readyState_ >= 3; });
 }
 
 void TWBGoogleMaps::ExecJS(const QString &javascript)
@@ -366,24 +361,20 @@ void TWBGoogleMaps::ExecJS(const QString &javascript)
     struct Outcome {
         bool done = false;
         QVariant value;
-        QPointer<QEventLoop> wait;
+        QPointer<BoundedWait> wait;
     };
     auto outcome = std::make_shared<Outcome>();
-    QEventLoop wait;
+    // As the load: the page's script may call into the program while it runs.
+    BoundedWait wait(ScriptTimeoutMs, BoundedWait::Input::Allowed);
     outcome->wait = &wait;
     view->page()->runJavaScript(wrapped, QWebEngineScript::MainWorld, [outcome](const QVariant &result) {
         outcome->value = result;
         outcome->done = true;
         if (outcome->wait)
-            outcome->wait->quit();
+            outcome->wait->wake();
     });
-    QTimer limit;
-    limit.setSingleShot(true);
-    connect(&limit, &QTimer::timeout, &wait, &QEventLoop::quit);
-    connect(view->page(), &QWebEnginePage::renderProcessTerminated, &wait, &QEventLoop::quit);
-    limit.start(ScriptTimeoutMs);
-    if (!outcome->done && !rendererGone_)
-        wait.exec();
+    wait.wakeOn(view->page(), &QWebEnginePage::renderProcessTerminated);
+    wait.until([this, &outcome] { return outcome->done || rendererGone_; });
     outcome->wait = nullptr;
     if (!outcome->done)
         throw NembraError(QStringLiteral("Die Karte antwortet nicht mehr"));

@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include <QEventLoop>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -10,8 +9,8 @@
 #include <QNetworkReply>
 #include <QNetworkRequest>
 #include <QRegularExpression>
-#include <QTimer>
 
+#include "BoundedWait.h"
 #include "TextFunctions.h"
 
 namespace {
@@ -118,12 +117,9 @@ ElevationOutcome LookupElevation(const QString &Coordinate, const ElevationServi
     QNetworkRequest request(QUrl(elevationUrl(Coordinate, service), QUrl::TolerantMode));
     request.setTransferTimeout(service.timeoutMs);
     QNetworkReply *reply = client.get(request);
-    QEventLoop wait;
-    QObject::connect(reply, &QNetworkReply::finished, &wait, &QEventLoop::quit);
     // One limit for the whole lookup, redirects and a trickling server included.
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    QObject::connect(&deadline, &QTimer::timeout, reply, &QNetworkReply::abort);
+    BoundedWait wait(service.timeoutMs, BoundedWait::Input::Excluded);
+    wait.wakeOn(reply, &QNetworkReply::finished);
     bool tooLarge = false;
     QObject::connect(reply, &QNetworkReply::downloadProgress, reply, [&](qint64 received, qint64 total) {
         if (received > ElevationService::MaxBodyBytes || total > ElevationService::MaxBodyBytes) {
@@ -131,10 +127,8 @@ ElevationOutcome LookupElevation(const QString &Coordinate, const ElevationServi
             reply->abort();
         }
     });
-    deadline.start(service.timeoutMs);
-    // Painting goes on, but no click reaches the program meanwhile.
-    if (!reply->isFinished())
-        wait.exec(QEventLoop::ExcludeUserInputEvents);
+    if (!wait.until([reply] { return reply->isFinished(); }))
+        reply->abort();
 
     const QNetworkReply::NetworkError error = reply->error();
     const QByteArray body = error == QNetworkReply::NoError ? reply->read(ElevationService::MaxBodyBytes + 1) : QByteArray();
