@@ -239,24 +239,24 @@ void TForm1::FormCreate()
 
 QString TForm1::draftPath() const
 {
-    return paths_.draftDir + QLatin1String(Draft::FileName);
+    return draft_->path();
+}
+
+QList<QLineEdit *> TForm1::recordEdits() const
+{
+    return {m_ui->Edit1, m_ui->Edit2, m_ui->Edit3, m_ui->Edit4, m_ui->Edit5, m_ui->Edit6, m_ui->Edit7};
 }
 
 void TForm1::setupDraft()
 {
-    initialDraft_ = captureDraft();
-    draftTimer_.setSingleShot(true);
-    draftTimer_.setInterval(DraftDelayMs);
-    connect(&draftTimer_, &QTimer::timeout, this, [this] { guarded([this] { writeDraft(); }); });
+    draft_ = new DraftKeeper(paths_.draftDir, [this] { return captureDraft(); }, this);
+    draft_->setEmpty(captureDraft());
     if (!terminateRequested_)
         offerDraft();
 
     // Every change of the record is written at most DraftDelayMs later.
-    auto changed = [this] {
-        if (!draftTimer_.isActive())
-            draftTimer_.start();
-    };
-    for (QLineEdit *edit : {m_ui->Edit1, m_ui->Edit2, m_ui->Edit3, m_ui->Edit4, m_ui->Edit5, m_ui->Edit6, m_ui->Edit7})
+    auto changed = [this] { draft_->changed(); };
+    for (QLineEdit *edit : recordEdits())
         connect(edit, &QLineEdit::textChanged, this, changed);
     for (QComboBox *combo : {m_ui->ComboBox1, m_ui->ComboBox2})
         connect(combo, &QComboBox::currentTextChanged, this, changed);
@@ -273,7 +273,7 @@ RecordDraft TForm1::captureDraft() const
 {
     RecordDraft draft;
     draft.saved = QDateTime::currentDateTime();
-    for (const QLineEdit *edit : {m_ui->Edit1, m_ui->Edit2, m_ui->Edit3, m_ui->Edit4, m_ui->Edit5, m_ui->Edit6, m_ui->Edit7})
+    for (const QLineEdit *edit : recordEdits())
         draft.texts.insert(edit->objectName(), edit->text());
     for (const QComboBox *combo : {m_ui->ComboBox1, m_ui->ComboBox2})
         draft.texts.insert(combo->objectName(), combo->currentText());
@@ -287,7 +287,7 @@ RecordDraft TForm1::captureDraft() const
 
 void TForm1::restoreDraft(const RecordDraft &draft)
 {
-    for (QLineEdit *edit : {m_ui->Edit1, m_ui->Edit2, m_ui->Edit3, m_ui->Edit4, m_ui->Edit5, m_ui->Edit6, m_ui->Edit7})
+    for (QLineEdit *edit : recordEdits())
         edit->setText(draft.texts.value(edit->objectName()));
     for (QComboBox *combo : {m_ui->ComboBox1, m_ui->ComboBox2}) {
         const QString text = draft.texts.value(combo->objectName());
@@ -318,49 +318,31 @@ void TForm1::restoreDraft(const RecordDraft &draft)
 
 void TForm1::writeDraft()
 {
-    draftTimer_.stop();
-    const RecordDraft draft = captureDraft();
-    if (draft == initialDraft_) {
-        QFile::remove(draftPath());
-        return;
-    }
-    // A draft that cannot be written is no reason to interrupt the user
-    // every second; the save itself reports its failures.
-    writeFileAtomically(draftPath(), Draft::toBytes(draft));
+    draft_->write();
 }
 
 void TForm1::offerDraft()
 {
-    QFile file(draftPath());
-    if (!file.open(QIODevice::ReadOnly))
-        return;
-    const std::optional<RecordDraft> draft = Draft::fromBytes(file.readAll());
-    file.close();
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    if (!draft) {
-        // Kept for whoever can make sense of it, never deleted.
-        const QString aside = paths_.draftDir + QStringLiteral("Nembra-Entwurf-unlesbar-%1.json").arg(stamp);
-        QFile::rename(draftPath(), aside);
+    const DraftKeeper::Left left = draft_->takeLeft();
+    if (left.kind == DraftKeeper::Left::Kind::Unreadable) {
         messages().show(Messages::Kind::Warning,
                         QStringLiteral("Der nicht gespeicherte Datensatz der letzten Sitzung kann nicht gelesen "
                                        "werden.\n\rDie Datei wurde als \"%1\" aufbewahrt.")
-                            .arg(aside));
+                            .arg(left.keptAs));
         return;
     }
-    const QString when = draft->saved.isValid() ? draft->saved.toString(QStringLiteral("dd.MM.yyyy, HH:mm"))
-                                                : QStringLiteral("unbekannter Zeit");
+    if (left.kind != DraftKeeper::Left::Kind::Draft)
+        return;
+    const QString when = left.draft.saved.isValid() ? left.draft.saved.toString(QStringLiteral("dd.MM.yyyy, HH:mm"))
+                                                    : QStringLiteral("unbekannter Zeit");
     const auto answer = messages().show(
         Messages::Kind::Confirmation,
         QStringLiteral("Es gibt einen nicht gespeicherten Datensatz vom %1 Uhr.\n\rSoll er wiederhergestellt werden?")
             .arg(when));
-    if (answer == Messages::Answer::Yes) {
-        restoreDraft(*draft);
-        return;
-    }
-    // Declined: put aside rather than lost, in case the answer was a slip.
-    const QString aside = paths_.draftDir + QStringLiteral("Nembra-Entwurf-verworfen.json");
-    QFile::remove(aside);
-    QFile::rename(draftPath(), aside);
+    if (answer == Messages::Answer::Yes)
+        restoreDraft(left.draft);
+    else
+        draft_->putAside();
 }
 
 QString TForm1::searchedFolders() const
@@ -839,9 +821,7 @@ bool TForm1::DatenSpeichern()
 
     if (const auto failure = writeFileAtomically(path, prepared.bytes))
         throw NembraError(QStringLiteral("Datei \"%1\" kann nicht erstellt werden. %2").arg(path, *failure));
-    // Saved: nothing is left to restore.
-    draftTimer_.stop();
-    QFile::remove(draftPath());
+    draft_->saved();
     messages().show(Messages::Kind::Information, QStringLiteral("Datei gespeichert: ") + path);
     return true;
 }
@@ -906,8 +886,8 @@ void TForm1::closeEvent(QCloseEvent *event)
 {
     // Closing the window ends the program at once, without a question; the
     // record typed so far is kept for the next start.
-    if (draftTimer_.isActive())
-        writeDraft();
+    if (draft_->pending())
+        draft_->write();
     event->accept();
 }
 

@@ -14,6 +14,7 @@
 #include "ObservationRecord.h"
 #include "Ping5.h"
 #include "RecordCheck.h"
+#include "DraftKeeper.h"
 #include "RecordDraft.h"
 #include "TaxonLookup.h"
 #include "Verdict.h"
@@ -132,9 +133,9 @@ public:
 
     static QString usageNotice();
 
-    // The unsaved record kept beside the settings file, written at most
+    // The unsaved record kept in the draft folder, written at most
     // DraftDelayMs after each change and offered back at the next start.
-    static constexpr int DraftDelayMs = 1000;
+    static constexpr int DraftDelayMs = DraftKeeper::DelayMs;
     QString draftPath() const;
     RecordDraft captureDraft() const;
     void restoreDraft(const RecordDraft &draft);
@@ -160,6 +161,8 @@ private:
     QString searchedFolders() const;
     void setupDraft();
     void offerDraft();
+    // The one-line fields of the record, taxon input first.
+    QList<QLineEdit *> recordEdits() const;
 
     Ui::TForm1 *m_ui;
     AppPaths paths_;
@@ -174,6 +177,5 @@ private:
     QString tileHost_ = QString::fromLatin1(DefaultTileHost);
     quint16 tilePort_ = DefaultTilePort;
     std::function<QDate()> today_ = [] { return QDate::currentDate(); };
-    QTimer draftTimer_;
-    RecordDraft initialDraft_;
+    DraftKeeper *draft_ = nullptr;
 };
