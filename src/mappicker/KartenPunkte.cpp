@@ -16,7 +16,6 @@
 #include "MapDocument.h"
 #include "NembraError.h"
 #include "PickedCoordinate.h"
-#include "ProfileFile.h"
 #include "WBContainer.h"
 #include "ui_KartenPunkte.h"
 
@@ -334,19 +333,10 @@ ElevationOutcome TForm2::elevationOf(const QString &Coordinate)
     ElevationService service = elevation_;
     // The account in the settings picks GeoNames; without one the public
     // service answers.
-    const QString account =
-        ProfileFile(AppSettings::settingsPath(settingsDir_)).readString("Map", "GeoNamesUser", QString());
+    const QString account = AppSettings::geoNamesUser(settingsDir_);
     if (!account.isEmpty())
         service.user = account;
     return LookupElevation(Coordinate, service);
-}
-
-QString TForm2::lookupElevation(const QString &Coordinate)
-{
-    const ElevationOutcome outcome = elevationOf(Coordinate);
-    if (outcome.failure != ElevationOutcome::Failure::None)
-        messages().show(Messages::Kind::Warning, outcome.message);
-    return outcome.altitude;
 }
 
 void TForm2::pickPoint(const QString &sLat, const QString &sLong)

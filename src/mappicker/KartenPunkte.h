@@ -24,15 +24,11 @@ class TWBGoogleMaps;
 class TForm2 : public QDialog {
     Q_OBJECT
 public:
-    // The window message that loads the map once the window is visible.
-    static constexpr int FirstShowMessage = 1589;
-
     // settingsDir is the folder of Nembra.ini (the program's folder when the
     // program runs beside its files).
     explicit TForm2(const QString &settingsDir, QWidget *parent = nullptr);
     ~TForm2() override;
 
-    bool isDone() const { return done; }
     bool allowResizeHandler() const { return fAllowResizeHandler; }
     TWBGoogleMaps *WBGoogleMaps() const { return fWBGoogleMaps.get(); }
     QWebEngineView *WebBrowser1() const { return webBrowser_; }
@@ -58,7 +54,6 @@ public:
 
     // The altitude of a coordinate "lat, lng", with the service's account
     // from the settings file.
-    QString lookupElevation(const QString &Coordinate);
     ElevationOutcome elevationOf(const QString &Coordinate);
     // A point clicked on the map: shown at once, its altitude looked up soon.
     void pickPoint(const QString &sLat, const QString &sLong);

@@ -28,7 +28,6 @@ struct DOCHOSTUIINFO {
     quint32 dwDoubleClick = 0;
     QString pchHostCss;
     bool hasHostCss = false; // an empty style sheet is still one
-    const char *pchHostNS = nullptr;
 };
 
 // The neutral host of a browser view: attached when made, detached before it

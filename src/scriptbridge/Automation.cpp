@@ -321,7 +321,7 @@ HRESULT TObjectDispatch::GetTypeInfo(unsigned, void **) const
 
 bool TObjectDispatch::isMethod(int DispID) const
 {
-    const int i = DispID - 100;
+    const int i = DispID - FirstDispID;
     return i >= 0 && i < FDispatchInfoCount && FDispatchInfos[i].Kind == TDispatchKind::dkMethod;
 }
 
@@ -337,12 +337,12 @@ int TObjectDispatch::allocate(const TDispatchInfo &info)
                 && e.PropInfo.propertyIndex() == info.PropInfo.propertyIndex()
             : e.Index == info.Index;
         if (same)
-            return 100 + i;
+            return FirstDispID + i;
     }
     if (FDispatchInfoCount == FDispatchInfos.size())
         FDispatchInfos.resize(FDispatchInfos.size() + 10);
     FDispatchInfos[FDispatchInfoCount] = info;
-    return 100 + FDispatchInfoCount++;
+    return FirstDispID + FDispatchInfoCount++;
 }
 
 HRESULT TObjectDispatch::GetIDsOfNames(const QStringList &Names, QList<int> &DispIDs)
@@ -456,7 +456,7 @@ QVariant TObjectDispatch::callMethod(const TDispatchInfo &info, const DISPPARAMS
 HRESULT TObjectDispatch::Invoke(int DispID, std::uint16_t Flags, const DISPPARAMS &Params, QVariant *VarResult,
                                 EXCEPINFO *ExcepInfo)
 {
-    const int index = DispID - 100;
+    const int index = DispID - FirstDispID;
     if (index < 0 || index >= FDispatchInfoCount)
         return DISP_E_MEMBERNOTFOUND;
     QVariant scratch;

@@ -86,6 +86,10 @@ struct TDispatchInfo {
 
 class TObjectDispatch {
 public:
+    // The dispatch ID of the first member a dispatch object hands out; the
+    // IDs below it are left to the standard members of the interface.
+    static constexpr int FirstDispID = 100;
+
     TObjectDispatch(QObject *Instance, bool Owned);
     virtual ~TObjectDispatch();
     TObjectDispatch(const TObjectDispatch &) = delete;

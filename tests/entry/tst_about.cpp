@@ -10,6 +10,7 @@
 
 #include "About.h"
 #include "AppVersion.h"
+#include "WidgetTest.h"
 
 class TestAbout : public QObject {
     Q_OBJECT
@@ -37,9 +38,9 @@ void TestAbout::firstLineShowsVersionAndStartDate()
     // German, whatever the locale of the test (C here).
     const QString date = QLocale(QLocale::German, QLocale::Germany).toString(QDate::currentDate(), QLocale::ShortFormat);
     QVERIFY(date.contains(u'.'));
-    QCOMPARE(about.findChild<QLabel *>("Label1")->text(), expectedHead + date + u')');
+    QCOMPARE(controlOf<QLabel>(about, "Label1")->text(), expectedHead + date + u')');
     QCOMPARE(about.windowTitle(), QStringLiteral("Über Nembra"));
-    QVERIFY(about.findChild<QLabel *>("Label2")->text().startsWith(
+    QVERIFY(controlOf<QLabel>(about, "Label2")->text().startsWith(
         QStringLiteral("Einfache Dateneingabe für Artbeobachtungen")));
 }
 
@@ -47,20 +48,20 @@ void TestAbout::okClosesAndTextsStay()
 {
     appVersionText() = GetAppVersion();
     TFormAbout about;
-    const QString first = about.findChild<QLabel *>("Label1")->text();
+    const QString first = controlOf<QLabel>(about, "Label1")->text();
     for (int i = 0; i < 2; ++i) {
         about.show();
         QVERIFY(QTest::qWaitForWindowExposed(&about));
         // By mouse, then by Enter on the focused button.
         if (i == 0) {
-            QTest::mouseClick(about.findChild<QPushButton *>("Button1"), Qt::LeftButton);
+            QTest::mouseClick(controlOf<QPushButton>(about, "Button1"), Qt::LeftButton);
         } else {
-            about.findChild<QPushButton *>("Button1")->setFocus();
-            QTest::keyClick(about.findChild<QPushButton *>("Button1"), Qt::Key_Return);
+            controlOf<QPushButton>(about, "Button1")->setFocus();
+            QTest::keyClick(controlOf<QPushButton>(about, "Button1"), Qt::Key_Return);
         }
         QVERIFY(!about.isVisible());
         QCOMPARE(about.result(), int(QDialog::Accepted));
-        QCOMPARE(about.findChild<QLabel *>("Label1")->text(), first);
+        QCOMPARE(controlOf<QLabel>(about, "Label1")->text(), first);
     }
 }
 
@@ -81,7 +82,7 @@ void TestAbout::linkLabelsOpenTheirTarget()
                  {"Label11", "GeoNames", "https://www.geonames.org/"},
                  {"Label4", "nembra@example.org", "mailto:nembra@example.org"}};
     for (const auto &link : links) {
-        auto *label = about.findChild<QLabel *>(link.label);
+        auto *label = controlOf<QLabel>(about, link.label);
         QCOMPARE(label->text(), QString::fromUtf8(link.text));
         QVERIFY(label->font().underline());
         QCOMPARE(label->cursor().shape(), Qt::PointingHandCursor);
@@ -91,14 +92,14 @@ void TestAbout::linkLabelsOpenTheirTarget()
     // Four credit links, each with its target in its tooltip.
     for (const char *name : {"Label6", "Label7", "Label8", "Label9"}) {
         const qsizetype before = catcher.opened.size();
-        auto *label = about.findChild<QLabel *>(name);
+        auto *label = controlOf<QLabel>(about, name);
         QVERIFY(label->toolTip().startsWith(QStringLiteral("https://")));
         QTest::mouseClick(label, Qt::LeftButton);
         QCOMPARE(catcher.opened.size(), before + 1);
     }
     // A plain label opens nothing.
     const qsizetype before = catcher.opened.size();
-    QTest::mouseClick(about.findChild<QLabel *>("Label3"), Qt::LeftButton);
+    QTest::mouseClick(controlOf<QLabel>(about, "Label3"), Qt::LeftButton);
     QCOMPARE(catcher.opened.size(), before);
     for (const char *scheme : {"http", "https", "mailto"})
         QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));

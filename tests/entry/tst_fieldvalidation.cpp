@@ -602,7 +602,7 @@ void TestFieldValidation::saveRunsTheFieldChecksFirst()
     // Typed into the field, which keeps the focus: the menu saves.
     edit(qPrintable(field))->clear();
     focusAndType(qPrintable(field), text);
-    auto *save = fx_.form->findChild<QAction *>("MenuItemSave");
+    auto *save = controlOf<QAction>(*fx_.form, "MenuItemSave");
     QVERIFY(save);
     save->trigger();
     QCOMPARE(edit(qPrintable(field))->text(), after);

@@ -45,10 +45,7 @@ namespace {
 template<class T = QWidget>
 T *control(QWidget &form, const char *name)
 {
-    T *w = form.findChild<T *>(QString::fromLatin1(name));
-    if (!w)
-        qFatal("no control %s", name);
-    return w;
+    return controlOf<T>(form, name);
 }
 
 // Runs the application's event loop as the program does; StillRunning when
@@ -338,7 +335,7 @@ void TestObservationForm::missingListsEndTheProgram()
     }
     QVERIFY(form.terminateRequested());
     // The rest of the start still ran: the grid is set up.
-    QCOMPARE(form.findChild<TStringGrid *>("ArtenStrGr1")->RowCount(), 2);
+    QCOMPARE(controlOf<TStringGrid>(form, "ArtenStrGr1")->RowCount(), 2);
 
     // The event loop ends as soon as it starts, before the user can work.
     QCOMPARE(runEventLoop(), 0);

@@ -47,7 +47,7 @@ private:
     template<class T = QWidget>
     T *control(const char *name) const
     {
-        return fx_.form->findChild<T *>(QString::fromLatin1(name));
+        return controlOf<T>(*fx_.form, name);
     }
     TStringGrid *grid() const { return control<TStringGrid>("ArtenStrGr1"); }
     QLineEdit *input() const { return control<QLineEdit>("Edit1"); }

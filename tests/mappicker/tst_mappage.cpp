@@ -195,7 +195,6 @@ void TestMapPage::hostInformation()
     QCOMPARE(info.dwDoubleClick, 0u);
     QVERIFY(info.hasHostCss);
     QVERIFY(info.pchHostCss.isEmpty());
-    QVERIFY(!info.pchHostNS);
     const quint32 theme = TWBContainer::applicationUsesNativeStyle() ? DOCHOSTUIFLAG_THEME : DOCHOSTUIFLAG_NOTHEME;
     QCOMPARE(info.dwFlags, theme);
     plain.AllowTextSelection = false;

@@ -23,10 +23,12 @@
 #include "KartenPunkte.h"
 #include "MapGrid.h"
 #include "WBContainer.h"
+#include "WidgetTest.h"
 #include "NembraApplication.h"
 #include "Ping5.h"
 #include "RecordingMessages.h"
 #include "WBContainer.h"
+#include "WidgetTest.h"
 
 using BrowserTest::eval;
 using BrowserTest::waitFor;
@@ -71,7 +73,17 @@ private:
     QWebEnginePage *page() const { return picker_->WebBrowser1()->page(); }
     void clickMap(QPoint at = QPoint());
     void reportClick(const QString &lat, const QString &lng);
-    QLineEdit *formEdit(const char *name) const { return form_->findChild<QLineEdit *>(name); }
+    // The altitude the picker shows for a point, looked up as a click on the
+    // map looks it up (no document is needed for that).
+    QString altitudeShownFor(const QString &lat, const QString &lng)
+    {
+        picker_->createBrowser();
+        picker_->pickPoint(lat, lng);
+        if (!QTest::qWaitFor([this] { return !picker_->lookingUp(); }, 5000))
+            qWarning("the lookup did not end");
+        return picker_->EditHoehe()->text();
+    }
+    QLineEdit *formEdit(const char *name) const { return controlOf<QLineEdit>(*form_, name); }
     QString iniText() const
     {
         QFile f(app_->path() + "Nembra.ini");
@@ -138,7 +150,7 @@ void TestMapPicker::openPicker(const std::function<void()> &steps)
         if (picker_->isVisible())
             picker_->reject();
     });
-    QTest::mouseClick(form_->findChild<QToolButton *>("LMDButton1"), Qt::LeftButton);
+    QTest::mouseClick(controlOf<QToolButton>(*form_, "LMDButton1"), Qt::LeftButton);
     QVERIFY(ran);
 }
 
@@ -177,7 +189,7 @@ void TestMapPicker::elevation()
     QFETCH(QString, warning);
     server_->status = status;
     server_->body = body;
-    QCOMPARE(picker_->lookupElevation("49.45187, 6.660718"), altitude);
+    QCOMPARE(altitudeShownFor("49.45187", "6.660718"), altitude);
     QCOMPARE(msgs_->texts(), warning.isEmpty() ? QStringList() : QStringList{warning});
     if (!warning.isEmpty())
         QCOMPARE(msgs_->shown[0].kind, Kind::Warning);
@@ -186,7 +198,7 @@ void TestMapPicker::elevation()
 void TestMapPicker::elevationRequestNamesTheAccount()
 {
     app_->writeIni("[Map]\r\nGeoNamesUser=feldbiologe\r\n");
-    picker_->lookupElevation("50.1, 8.2");
+    altitudeShownFor("50.1", "8.2");
     QCOMPARE(server_->paths, QList<QByteArray>{"/srtm3?lat=50.1&lng=8.2&username=feldbiologe"});
 }
 
@@ -204,7 +216,7 @@ void TestMapPicker::firstOpeningAtDefaultCentre()
         for (QLabel *label : picker_->findChildren<QLabel *>())
             QVERIFY2(label->fontMetrics().horizontalAdvance(label->text()) <= label->contentsRect().width(),
                      qPrintable(label->text()));
-        auto *back = picker_->findChild<QPushButton *>("BtnReturnData");
+        auto *back = controlOf<QPushButton>(*picker_, "BtnReturnData");
         QVERIFY(back->fontMetrics().horizontalAdvance(back->text()) + 8 <= back->width());
         // Enter on the focused "Zurück" presses it.
         back->setFocus();
@@ -270,18 +282,18 @@ void TestMapPicker::returnTakesOverTheCoordinate()
     openPicker([&] {
         reportClick(lat, lng);
         QTRY_COMPARE(picker_->Edit1()->text(), lat + ", " + lng);
-        QTest::mouseClick(picker_->findChild<QPushButton *>("BtnReturnData"), Qt::LeftButton);
+        QTest::mouseClick(controlOf<QPushButton>(*picker_, "BtnReturnData"), Qt::LeftButton);
     });
     QCOMPARE(formEdit("Edit5")->text(), reference);
-    QCOMPARE(form_->findChild<QComboBox *>("ComboBox1")->currentText(), QStringLiteral("Breite/Länge - WGS84 (LTLN)"));
+    QCOMPARE(controlOf<QComboBox>(*form_, "ComboBox1")->currentText(), QStringLiteral("Breite/Länge - WGS84 (LTLN)"));
     QCOMPARE(form_->focusWidget(), formEdit("Edit5"));
 
     // The close button takes nothing over.
     formEdit("Edit5")->setText("3512345;5412345");
-    form_->findChild<QComboBox *>("ComboBox1")->setCurrentIndex(2);
+    controlOf<QComboBox>(*form_, "ComboBox1")->setCurrentIndex(2);
     openPicker([&] { picker_->close(); });
     QCOMPARE(formEdit("Edit5")->text(), QStringLiteral("3512345;5412345"));
-    QCOMPARE(form_->findChild<QComboBox *>("ComboBox1")->currentIndex(), 2);
+    QCOMPARE(controlOf<QComboBox>(*form_, "ComboBox1")->currentIndex(), 2);
     QCOMPARE(form_->focusWidget(), formEdit("Edit5"));
 }
 
@@ -323,7 +335,7 @@ void TestMapPicker::secondOpeningKeepsTheMap()
         reportClick("49.46", "6.67");
         QTRY_COMPARE(picker_->EditHoehe()->text(), QStringLiteral("123"));
         eval(page(), "SetMapCenter('49.5', '6.7')");
-        QTest::mouseClick(picker_->findChild<QPushButton *>("BtnReturnData"), Qt::LeftButton);
+        QTest::mouseClick(controlOf<QPushButton>(*picker_, "BtnReturnData"), Qt::LeftButton);
     });
     formEdit("Edit5")->clear();
     openPicker([&] {
@@ -331,7 +343,7 @@ void TestMapPicker::secondOpeningKeepsTheMap()
         QCOMPARE(eval(page(), "markersArray.length").toInt(), 1);
         QCOMPARE(picker_->Edit1()->text(), QStringLiteral("49.46, 6.67"));
         QCOMPARE(picker_->EditHoehe()->text(), QStringLiteral("123"));
-        QTest::mouseClick(picker_->findChild<QPushButton *>("BtnReturnData"), Qt::LeftButton);
+        QTest::mouseClick(controlOf<QPushButton>(*picker_, "BtnReturnData"), Qt::LeftButton);
     });
     QCOMPARE(formEdit("Edit5")->text(), QStringLiteral("49,46N;6,67E"));
 }
@@ -341,7 +353,7 @@ void TestMapPicker::failedConnectivityOpensNothing()
     PingInitialise(nullptr);
     form_->setTileProbe("127.0.0.1", 9);
     formEdit("Edit3")->setFocus();
-    QTest::mouseClick(form_->findChild<QToolButton *>("LMDButton1"), Qt::LeftButton);
+    QTest::mouseClick(controlOf<QToolButton>(*form_, "LMDButton1"), Qt::LeftButton);
     QVERIFY(!picker_->isVisible());
     QVERIFY(!picker_->WebBrowser1());
     QCOMPARE(msgs_->shown.size(), 1);
@@ -367,7 +379,7 @@ void TestMapPicker::pageValuesMustBePlainNumbers()
         QCOMPARE(eval(page(), "markersArray.length").toInt(), 0);
         eval(page(), "map.getCenter = function(){ return { y: '50.1\\r\\n[Settings]\\r\\nUSR=FALSE', x: '7' }; }");
         picker_->Edit1()->setText("49.451870, 6.6607189");
-        QTest::mouseClick(picker_->findChild<QPushButton *>("BtnReturnData"), Qt::LeftButton);
+        QTest::mouseClick(controlOf<QPushButton>(*picker_, "BtnReturnData"), Qt::LeftButton);
     });
     QVERIFY(!picker_->isVisible());
     // The point is taken over all the same; the crafted centre is not stored.
@@ -385,7 +397,7 @@ void TestMapPicker::keyboardStartsOnTheMapAndEscCloses()
         QVERIFY(focused && (focused == view || view->isAncestorOf(focused)));
         // A frame in the highlight colour shows that the keys go to the map,
         // and goes when the focus moves on.
-        QWidget *host = picker_->findChild<QWidget *>("BrowserHost");
+        QWidget *host = controlOf<QWidget>(*picker_, "BrowserHost");
         const QColor highlight = picker_->palette().color(QPalette::Highlight);
         QCOMPARE(host->grab().toImage().pixelColor(0, 0), highlight);
         picker_->Edit1()->setFocus();
@@ -440,8 +452,8 @@ void TestMapPicker::gridCellAndGaussKruegerOfTheClick()
 {
     QFETCH(int, gridSystem);
     QFETCH(QString, typedGrid);
-    form_->findChild<QComboBox *>("ComboBox1")->setCurrentIndex(1); // GKr2
-    form_->findChild<QComboBox *>("ComboBox2")->setCurrentIndex(gridSystem);
+    controlOf<QComboBox>(*form_, "ComboBox1")->setCurrentIndex(1); // GKr2
+    controlOf<QComboBox>(*form_, "ComboBox2")->setCurrentIndex(gridSystem);
     formEdit("Edit6")->setText(typedGrid);
     const MapGrid::LatLng point{49.451870, 6.6607189};
     const auto notation = gridSystem == 0 ? MapGrid::Notation::QQQ : MapGrid::Notation::QYX;
@@ -451,17 +463,17 @@ void TestMapPicker::gridCellAndGaussKruegerOfTheClick()
     openPicker([&] {
         QVERIFY(picker_->EditRaster()->isReadOnly() && picker_->EditGK()->isReadOnly());
         QVERIFY(picker_->EditGK()->isVisible());
-        QCOMPARE(picker_->findChild<QLabel *>("LabelRaster")->text(),
+        QCOMPARE(controlOf<QLabel>(*picker_, "LabelRaster")->text(),
                  gridSystem == 0 ? QStringLiteral("Raster (QQQ)") : QStringLiteral("Raster (QYX)"));
-        QCOMPARE(picker_->findChild<QLabel *>("LabelGK")->text(), QStringLiteral("Gauß-Krüger (GKr2)"));
+        QCOMPARE(controlOf<QLabel>(*picker_, "LabelGK")->text(), QStringLiteral("Gauß-Krüger (GKr2)"));
         reportClick("49.451870", "6.6607189");
         QCOMPARE(picker_->EditRaster()->text(), cell);
         QCOMPARE(picker_->EditGK()->text(), gk);
         QVERIFY(gk.startsWith("2"));
-        QTest::mouseClick(picker_->findChild<QPushButton *>("BtnReturnData"), Qt::LeftButton);
+        QTest::mouseClick(controlOf<QPushButton>(*picker_, "BtnReturnData"), Qt::LeftButton);
     });
     QCOMPARE(formEdit("Edit5")->text(), QStringLiteral("49,45187N;6,66071E"));
-    QCOMPARE(form_->findChild<QComboBox *>("ComboBox1")->currentIndex(), 0);
+    QCOMPARE(controlOf<QComboBox>(*form_, "ComboBox1")->currentIndex(), 0);
     QCOMPARE(formEdit("Edit6")->text(), typedGrid.isEmpty() ? cell : typedGrid);
 }
 
@@ -485,7 +497,7 @@ void TestMapPicker::warmedUpEngineOpensTheMap()
         QCOMPARE(eval(page(), "map.getCenter().y").toDouble(), 49.45187);
         reportClick("49.5", "6.7");
         QCOMPARE(eval(page(), "markersArray.length").toInt(), 1);
-        QTest::mouseClick(picker_->findChild<QPushButton *>("BtnReturnData"), Qt::LeftButton);
+        QTest::mouseClick(controlOf<QPushButton>(*picker_, "BtnReturnData"), Qt::LeftButton);
     });
     QCOMPARE(formEdit("Edit5")->text(), QStringLiteral("49,5N;6,7E"));
     QVERIFY(msgs_->shown.isEmpty());
@@ -499,19 +511,19 @@ void TestMapPicker::wholeFlowThroughTheProgram()
     formEdit("Edit3")->setText("Wegrand");
     formEdit("Edit4")->setText("01.05.2010");
     formEdit("Edit2")->setText("25");
-    form_->findChild<QListWidget *>("CheckListBox1")->item(0)->setCheckState(Qt::Checked);
+    controlOf<QListWidget>(*form_, "CheckListBox1")->item(0)->setCheckState(Qt::Checked);
     QString picked;
     openPicker([&] {
         clickMap();
         QTRY_VERIFY_WITH_TIMEOUT(!picker_->EditHoehe()->text().isEmpty(), 5000);
         picked = picker_->Edit1()->text();
-        QTest::mouseClick(picker_->findChild<QPushButton *>("BtnReturnData"), Qt::LeftButton);
+        QTest::mouseClick(controlOf<QPushButton>(*picker_, "BtnReturnData"), Qt::LeftButton);
     });
     const QString reference = formEdit("Edit5")->text();
     QVERIFY2(reference.endsWith("E") && reference.contains("N;"), qPrintable(reference));
     const QString target = app_->path() + "Data/flow.csv";
     msgs_->savePath = target;
-    QTest::mouseClick(form_->findChild<QPushButton *>("BtnSpeichern"), Qt::LeftButton);
+    QTest::mouseClick(controlOf<QPushButton>(*form_, "BtnSpeichern"), Qt::LeftButton);
     QCOMPARE(msgs_->texts(), QStringList{"Datei gespeichert: " + target});
     QFile csv(target);
     QVERIFY(csv.open(QIODevice::ReadOnly));
@@ -550,7 +562,7 @@ void TestMapPicker::deadRendererDoesNotHangThePicker()
         QTRY_VERIFY_WITH_TIMEOUT(picker_->WBGoogleMaps()->rendererGone(), 5000);
         // "Zurück" asks the dead page for its centre: it returns at once and
         // takes the coordinate over.
-        QTest::mouseClick(picker_->findChild<QPushButton *>("BtnReturnData"), Qt::LeftButton);
+        QTest::mouseClick(controlOf<QPushButton>(*picker_, "BtnReturnData"), Qt::LeftButton);
         QVERIFY(!picker_->isVisible());
     });
     QCOMPARE(formEdit("Edit5")->text(), QStringLiteral("49,46N;6,67E"));

@@ -21,13 +21,16 @@
         return QTest::qExec(&test, argc, argv);                                                                        \
     }
 
-// The control of a window by its objectName; a missing one ends the test run.
+// The control of a window by its objectName: the one lookup of the tests. A
+// missing control (a renamed one in the .ui file, say) ends the test run with
+// the window, the name and the class that was looked for.
 template<class T = QWidget>
 T *controlOf(const QWidget &window, const char *name)
 {
     T *w = window.findChild<T *>(QString::fromLatin1(name));
     if (!w)
-        qFatal("no control %s", name);
+        qFatal("window \"%s\" has no control \"%s\" of class %s", qPrintable(window.objectName()), name,
+               T::staticMetaObject.className());
     return w;
 }
 

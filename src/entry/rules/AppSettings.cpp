@@ -5,24 +5,24 @@
 
 namespace AppSettings {
 
-QString settingsPath(const QString &appDir)
+QString settingsPath(const QString &settingsDir)
 {
-    return appDir + QLatin1String(FileName);
+    return settingsDir + QLatin1String(FileName);
 }
 
-bool uncertaintyRadiusRequired(const QString &appDir)
+bool uncertaintyRadiusRequired(const QString &settingsDir)
 {
-    const QString value = ProfileFile(settingsPath(appDir)).readString("Settings", "USR", "TRUE");
+    const QString value = ProfileFile(settingsPath(settingsDir)).readString("Settings", "USR", "TRUE");
     if (value == QLatin1String("TRUE"))
         return true;
     return value != QLatin1String("FALSE");
 }
 
-MapLocation readStartLocation(const QString &appDir)
+MapLocation readStartLocation(const QString &settingsDir)
 {
     // The values go into the map document as they stand: anything but a
     // plain number in range (a hand edit, a damaged file) gives the default.
-    const ProfileFile profile(settingsPath(appDir));
+    const ProfileFile profile(settingsPath(settingsDir));
     const auto point = plainPoint(profile.readString("Map", "StartingLocationLat", DefaultStartLat),
                                   profile.readString("Map", "StartingLocationLong", DefaultStartLong));
     if (!point)
@@ -30,7 +30,7 @@ MapLocation readStartLocation(const QString &appDir)
     return {point->lat, point->lng};
 }
 
-bool writeStartLocation(const QString &appDir, const MapLocation &location, QString *error)
+bool writeStartLocation(const QString &settingsDir, const MapLocation &location, QString *error)
 {
     const auto point = plainPoint(location.lat, location.lng);
     if (!point) {
@@ -38,9 +38,14 @@ bool writeStartLocation(const QString &appDir, const MapLocation &location, QStr
             *error = QStringLiteral("Ungültiger Eintrag");
         return false;
     }
-    const ProfileFile profile(settingsPath(appDir));
+    const ProfileFile profile(settingsPath(settingsDir));
     return profile.writeStrings("Map", {{"StartingLocationLat", point->lat}, {"StartingLocationLong", point->lng}},
                                 error);
+}
+
+QString geoNamesUser(const QString &settingsDir)
+{
+    return ProfileFile(settingsPath(settingsDir)).readString("Map", "GeoNamesUser", QString());
 }
 
 } // namespace AppSettings

@@ -2,27 +2,32 @@
 
 #include <QString>
 
-// The settings of Nembra.ini beside the program. Every call reads the file
-// afresh, so edits made while the program runs count at the next use.
+// The settings of Nembra.ini: every key is read and written here alone. Every
+// call reads the file afresh, so edits made while the program runs count at
+// the next use.
 namespace AppSettings {
 
 inline constexpr auto FileName = "Nembra.ini";
 inline constexpr auto DefaultStartLat = "49.451870";
 inline constexpr auto DefaultStartLong = "6.6607189";
 
-// appDir ends with a path separator.
-QString settingsPath(const QString &appDir);
+// settingsDir is the folder of Nembra.ini and ends with a path separator.
+QString settingsPath(const QString &settingsDir);
 
 // True unless key USR of section Settings holds exactly "FALSE": only then is
 // the uncertainty radius optional.
-bool uncertaintyRadiusRequired(const QString &appDir);
+bool uncertaintyRadiusRequired(const QString &settingsDir);
 
 struct MapLocation {
     QString lat;
     QString lng;
 };
 
-MapLocation readStartLocation(const QString &appDir);
-bool writeStartLocation(const QString &appDir, const MapLocation &location, QString *error = nullptr);
+MapLocation readStartLocation(const QString &settingsDir);
+bool writeStartLocation(const QString &settingsDir, const MapLocation &location, QString *error = nullptr);
+
+// The GeoNames account of key GeoNamesUser in section Map; empty when none
+// is set, and the public elevation service answers instead.
+QString geoNamesUser(const QString &settingsDir);
 
 } // namespace AppSettings
