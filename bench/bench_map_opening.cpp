@@ -24,10 +24,10 @@
 #include <QWebEngineView>
 
 #include "DozadiRad.h"
-#include "SampleFolder.h"
 #include "KartenPunkte.h"
 #include "MapService.h"
 #include "Ping5.h"
+#include "SampleFolder.h"
 #include "Wrappers.h"
 
 namespace {

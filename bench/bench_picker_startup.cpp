@@ -14,9 +14,9 @@
 #include <QTemporaryDir>
 
 #include "DozadiRad.h"
-#include "SampleFolder.h"
 #include "KartenPunkte.h"
 #include "MapService.h"
+#include "SampleFolder.h"
 #include "Wrappers.h"
 
 namespace {

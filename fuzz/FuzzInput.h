@@ -22,10 +22,10 @@ inline QStringList fuzzTexts(const uint8_t *data, size_t size, int count)
 }
 
 // A property that must hold: a crash for the fuzzer when it does not.
-#define FUZZ_ASSERT(condition, ...)                                                                                 \
-    do {                                                                                                          \
-        if (!(condition)) {                                                                                       \
-            std::fprintf(stderr, "property failed: %s\n", #condition);                                           \
-            std::abort();                                                                                         \
-        }                                                                                                         \
+#define FUZZ_ASSERT(condition, ...)                                                                                    \
+    do {                                                                                                               \
+        if (!(condition)) {                                                                                            \
+            std::fprintf(stderr, "property failed: %s\n", #condition);                                                 \
+            std::abort();                                                                                              \
+        }                                                                                                              \
     } while (false)

@@ -36,7 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         QString expected = value.trimmed();
         if (expected.size() >= 2 && expected.front() == u'"' && expected.back() == u'"')
             expected = expected.mid(1, expected.size() - 2);
-        FUZZ_ASSERT(profile.readString(section, key, QStringLiteral("d")) == expected.left(ProfileFile::MaxValueLength));
+        FUZZ_ASSERT(profile.readString(section, key, QStringLiteral("d"))
+                    == expected.left(ProfileFile::MaxValueLength));
     } else {
         FUZZ_ASSERT(readAll(path) == before);
     }

@@ -38,7 +38,8 @@ int answerOnTerminal(int argc, char *argv[])
     parser.setApplicationDescription(
         QStringLiteral("Nembra – Dateneingabe für Artbeobachtungen: ein Erfassungsereignis mit seinen Sippen, "
                        "gespeichert als CSV-Datei für den Import in Quarnel 6."));
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Zeigt diese Hilfe an."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Zeigt diese Hilfe an."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Zeigt die Versionsnummer an."));
     parser.addOption(help);
@@ -68,7 +69,8 @@ int main(int argc, char *argv[])
     // Without a display Qt would end with a stack of English messages.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
         && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-        std::fprintf(stderr, "Nembra kann nicht starten: keine grafische Anzeige gefunden (DISPLAY ist nicht gesetzt).\n");
+        std::fprintf(stderr,
+                     "Nembra kann nicht starten: keine grafische Anzeige gefunden (DISPLAY ist nicht gesetzt).\n");
         return 1;
     }
 

@@ -15,8 +15,8 @@
 struct AppPaths {
     bool installed = false;
     QString settingsDir;
-    QStringList listDirs;  // searched in order for each reference list
-    QString dataDir;       // where the CSV files are proposed
+    QStringList listDirs; // searched in order for each reference list
+    QString dataDir;      // where the CSV files are proposed
     QString draftDir;
 
     // The installed sample lists (set by the build from the install prefix).

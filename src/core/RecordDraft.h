@@ -17,9 +17,9 @@ struct RecordDraft {
     QDateTime saved;
     // Text of each field and combo box, by the control's objectName.
     QMap<QString, QString> texts;
-    int sampleType = -1;        // index of the sample-type combo
-    QStringList observers;      // the ticked observers
-    QList<TaxonRow> taxa;       // the grid's rows below the header
+    int sampleType = -1;   // index of the sample-type combo
+    QStringList observers; // the ticked observers
+    QList<TaxonRow> taxa;  // the grid's rows below the header
 
     bool operator==(const RecordDraft &other) const
     {

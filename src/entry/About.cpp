@@ -40,7 +40,8 @@ TFormAbout::~TFormAbout()
 void TFormAbout::FormCreate()
 {
     // The program's texts are German, and so is the date, whatever the locale.
-    const QString date = QLocale(QLocale::German, QLocale::Germany).toString(QDate::currentDate(), QLocale::ShortFormat);
+    const QString date = QLocale(QLocale::German, QLocale::Germany)
+                             .toString(QDate::currentDate(), QLocale::ShortFormat);
     m_ui->Label1->setText(QStringLiteral("Nembra Version ") + appVersionText() + QStringLiteral(" (") + date + u')');
     // The label shows the program's "\n\r" line breaks as plain line breaks.
     m_ui->Label2->setText(QStringLiteral("Einfache Dateneingabe für Artbeobachtungen\n\n"

@@ -1,19 +1,19 @@
 #include "DozadiRad.h"
 
+#include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDateTime>
-#include <QFile>
-#include <QPlainTextEdit>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
-#include <QLineEdit>
-#include <QAbstractItemView>
-#include <QListWidget>
 #include <QKeySequence>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QPointer>
 #include <QTimer>
 #include <QToolButton>
@@ -22,9 +22,8 @@
 #include "AppSettings.h"
 #include "AppVersion.h"
 #include "AtomicFile.h"
-#include "CsvExport.h"
-#include "RecordDraft.h"
 #include "CoordinateValidation.h"
+#include "CsvExport.h"
 #include "DateValidation.h"
 #include "ErrorGuard.h"
 #include "FormFont.h"
@@ -36,6 +35,7 @@
 #include "PickedCoordinate.h"
 #include "Reachability.h"
 #include "RecordCheck.h"
+#include "RecordDraft.h"
 #include "ReferenceSystem.h"
 #include "SingleLine.h"
 #include "TextFile.h"
@@ -149,8 +149,9 @@ void TForm1::setupControls()
     for (QComboBox *combo : {m_ui->ComboBox1, m_ui->ComboBox2, m_ui->LMDImageComboBox1}) {
         int widest = 0;
         for (int i = 0; i < combo->count(); ++i)
-            widest = qMax(widest, combo->fontMetrics().horizontalAdvance(combo->itemText(i))
-                                      + (combo->itemIcon(i).isNull() ? 0 : combo->iconSize().width() + 4));
+            widest = qMax(widest,
+                          combo->fontMetrics().horizontalAdvance(combo->itemText(i))
+                              + (combo->itemIcon(i).isNull() ? 0 : combo->iconSize().width() + 4));
         combo->view()->setMinimumWidth(qMax(combo->width(), widest + 24));
         const auto tip = [combo](const QString &text) { combo->setToolTip(text); };
         tip(combo->currentText());
@@ -249,7 +250,8 @@ QList<QLineEdit *> TForm1::recordEdits() const
 
 void TForm1::setupDraft()
 {
-    draft_ = new DraftKeeper(paths_.draftDir, [this] { return captureDraft(); }, this);
+    draft_ = new DraftKeeper(
+        paths_.draftDir, [this] { return captureDraft(); }, this);
     draft_->setEmpty(captureDraft());
     if (!terminateRequested_)
         offerDraft();
@@ -664,9 +666,8 @@ bool TForm1::locationsAgree()
 {
     // A coordinate and a grid cell that name two places would go into the
     // database for good; the user decides.
-    const std::optional<QString> question =
-        locationDisagreement(m_ui->Edit5->text(), m_ui->ComboBox1->currentText(), m_ui->Edit6->text(),
-                             m_ui->ComboBox2->currentText());
+    const std::optional<QString> question = locationDisagreement(m_ui->Edit5->text(), m_ui->ComboBox1->currentText(),
+                                                                 m_ui->Edit6->text(), m_ui->ComboBox2->currentText());
     if (!question || messages().show(Messages::Kind::Confirmation, *question) == Messages::Answer::Yes)
         return true;
     m_ui->Edit6->setFocus(Qt::OtherFocusReason);

@@ -9,12 +9,12 @@
 #include <QTimer>
 
 #include "AppPaths.h"
+#include "DraftKeeper.h"
 #include "MapPick.h"
 #include "Messages.h"
 #include "ObservationRecord.h"
 #include "Ping5.h"
 #include "RecordCheck.h"
-#include "DraftKeeper.h"
 #include "RecordDraft.h"
 #include "TaxonLookup.h"
 #include "Verdict.h"

@@ -26,10 +26,10 @@ constexpr double BaseWest = 10.0;
 // The published seven parameters (EPSG:1777, position vector) from DHDN to
 // WGS84, and the NTv2 grid of the same step.
 const char *const GridPipeline = "+proj=hgridshift +grids=BETA2007.gsb";
-const char *const HelmertPipeline =
-    "+proj=pipeline +step +proj=cart +ellps=bessel "
-    "+step +proj=helmert +x=598.1 +y=73.7 +z=418.2 +rx=0.202 +ry=0.045 +rz=-2.455 +s=6.7 "
-    "+convention=position_vector +step +inv +proj=cart +ellps=WGS84";
+const char
+    *const HelmertPipeline = "+proj=pipeline +step +proj=cart +ellps=bessel "
+                             "+step +proj=helmert +x=598.1 +y=73.7 +z=418.2 +rx=0.202 +ry=0.045 +rz=-2.455 +s=6.7 "
+                             "+convention=position_vector +step +inv +proj=cart +ellps=WGS84";
 
 struct ProjDeleter {
     void operator()(PJ *p) const { proj_destroy(p); }
@@ -53,7 +53,8 @@ struct Proj {
         grid.reset(proj_create(context, GridPipeline));
         helmert.reset(proj_create(context, HelmertPipeline));
         for (int strip = 2; strip <= 5; ++strip) {
-            const QByteArray definition = QStringLiteral("+proj=tmerc +lat_0=0 +lon_0=%1 +k=1 +x_0=%2 +y_0=0 +ellps=bessel")
+            const QByteArray definition = QStringLiteral(
+                                              "+proj=tmerc +lat_0=0 +lon_0=%1 +k=1 +x_0=%2 +y_0=0 +ellps=bessel")
                                               .arg(3 * strip)
                                               .arg(strip * 1000000 + 500000)
                                               .toLatin1();
@@ -82,8 +83,8 @@ std::optional<PJ_COORD> run(PJ *operation, PJ_DIRECTION direction, double x, dou
         return std::nullopt;
     proj_errno_reset(operation);
     const PJ_COORD out = proj_trans(operation, direction, proj_coord(x, y, 0, 0));
-    if (proj_errno(operation) != 0 || !std::isfinite(out.xy.x) || !std::isfinite(out.xy.y)
-        || out.xy.x == HUGE_VAL || out.xy.y == HUGE_VAL)
+    if (proj_errno(operation) != 0 || !std::isfinite(out.xy.x) || !std::isfinite(out.xy.y) || out.xy.x == HUGE_VAL
+        || out.xy.y == HUGE_VAL)
         return std::nullopt;
     return out;
 }

@@ -31,7 +31,7 @@ enum class Notation {
 };
 
 enum class Datum {
-    Beta2007, // NTv2 grid of the AdV, about 1 m (PROJ's rating)
+    Beta2007,        // NTv2 grid of the AdV, about 1 m (PROJ's rating)
     SevenParameters, // EPSG:1777, about 3 m in the west, worse in the east
 };
 

@@ -80,7 +80,7 @@ QLineEdit *TForm2::EditGK() const
 std::optional<MapPickResult> TForm2::pickCoordinate(const MapPickRequest &request)
 {
     request_ = request;
-    m_ui->LabelRaster->setText(!request.grid                              ? QStringLiteral("Raster")
+    m_ui->LabelRaster->setText(!request.grid                                 ? QStringLiteral("Raster")
                                    : *request.grid == MapGrid::Notation::QYX ? QStringLiteral("Raster (QYX)")
                                                                              : QStringLiteral("Raster (QQQ)"));
     m_ui->LabelGK->setText(request.strip ? QStringLiteral("Gauß-Krüger (GKr%1)").arg(request.strip)
@@ -164,8 +164,8 @@ bool TForm2::eventFilter(QObject *watched, QEvent *event)
 void TForm2::showMapFocus(bool focused)
 {
     QPalette palette = m_ui->BrowserHost->palette();
-    palette.setColor(QPalette::Window, focused ? palette.color(QPalette::Highlight)
-                                               : this->palette().color(QPalette::Window));
+    palette.setColor(QPalette::Window,
+                     focused ? palette.color(QPalette::Highlight) : this->palette().color(QPalette::Window));
     m_ui->BrowserHost->setPalette(palette);
 }
 

@@ -2,12 +2,12 @@
 
 #include <QBuffer>
 #include <QCoreApplication>
-#include <QFile>
 #include <QDir>
-#include <QLockFile>
-#include <QStandardPaths>
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLockFile>
+#include <QStandardPaths>
 #include <QUrlQuery>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>

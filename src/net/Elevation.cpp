@@ -131,7 +131,8 @@ ElevationOutcome LookupElevation(const QString &Coordinate, const ElevationServi
         reply->abort();
 
     const QNetworkReply::NetworkError error = reply->error();
-    const QByteArray body = error == QNetworkReply::NoError ? reply->read(ElevationService::MaxBodyBytes + 1) : QByteArray();
+    const QByteArray body = error == QNetworkReply::NoError ? reply->read(ElevationService::MaxBodyBytes + 1)
+                                                            : QByteArray();
     reply->deleteLater();
     if (tooLarge || body.size() > ElevationService::MaxBodyBytes)
         return unknown();

@@ -20,13 +20,14 @@ ReferenceSystem firstContained(const QString &comboText, std::initializer_list<C
 ReferenceSystem spatialReferenceSystem(const QString &comboText)
 {
     using R = ReferenceSystem;
-    return firstContained(comboText, {{"GKr2", R::GKr2},
-                                      {"GKr3", R::GKr3},
-                                      {"GKr4", R::GKr4},
-                                      {"GKr5", R::GKr5},
-                                      {"QYX", R::QYX},
-                                      {"QQQ", R::QQQ},
-                                      {"LTLN", R::LTLN}});
+    return firstContained(comboText,
+                          {{"GKr2", R::GKr2},
+                           {"GKr3", R::GKr3},
+                           {"GKr4", R::GKr4},
+                           {"GKr5", R::GKr5},
+                           {"QYX", R::QYX},
+                           {"QQQ", R::QQQ},
+                           {"LTLN", R::LTLN}});
 }
 
 ReferenceSystem gridSystem(const QString &comboText)

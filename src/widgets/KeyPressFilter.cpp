@@ -2,8 +2,8 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QInputMethodEvent>
 #include <QFocusEvent>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QWidget>
@@ -109,8 +109,7 @@ bool KeyPressFilter::eventFilter(QObject *watched, QEvent *event)
     }
     if (kept != typed) {
         // The handler replaced the character: the control gets the new one.
-        QKeyEvent replaced(QEvent::KeyPress, 0, keyEvent->modifiers() & ~(Qt::ControlModifier | Qt::AltModifier),
-                           kept);
+        QKeyEvent replaced(QEvent::KeyPress, 0, keyEvent->modifiers() & ~(Qt::ControlModifier | Qt::AltModifier), kept);
         resending_ = true;
         QCoreApplication::sendEvent(watched, &replaced);
         resending_ = false;

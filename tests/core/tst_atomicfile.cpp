@@ -111,12 +111,12 @@ void TestAtomicFile::staleTemporariesRemoved()
             QVERIFY(f.setFileTime(old, QFileDevice::FileModificationTime));
     };
     make("Nembra.ini", true);
-    make("Nembra.ini.aB3dE9", true);      // a killed write of the settings
-    make("a_001.csv.Zz0099", true);       // a killed save
-    make("b_002.csv.Qw12er", false);      // another copy is writing right now
+    make("Nembra.ini.aB3dE9", true); // a killed write of the settings
+    make("a_001.csv.Zz0099", true);  // a killed save
+    make("b_002.csv.Qw12er", false); // another copy is writing right now
     make("a_001.csv", true);
-    make("notiz.txt.abcdef", true);       // not ours
-    make("a_001.csv.bak", true);          // not a temporary name
+    make("notiz.txt.abcdef", true); // not ours
+    make("a_001.csv.bak", true);    // not a temporary name
     removeStaleTemporaries(dir.path(), {"Nembra.ini", "*.csv"});
     QCOMPARE(leftovers(dir.path()),
              QStringList({"Nembra.ini", "a_001.csv", "a_001.csv.bak", "b_002.csv.Qw12er", "notiz.txt.abcdef"}));
@@ -138,10 +138,8 @@ void TestAtomicFile::fullDiskKeepsOldFiles()
         QFile filler(full + "/filler");
         QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
         const QByteArray block(512, 'f');
-        while (filler.write(block) == block.size()) {
-        }
-        while (filler.write("f", 1) == 1) {
-        }
+        while (filler.write(block) == block.size()) { }
+        while (filler.write("f", 1) == 1) { }
     }
     const std::optional<QString> failure = writeFileAtomically(csv, QByteArray(4096, 'x'));
     QVERIFY(failure);

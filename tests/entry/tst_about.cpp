@@ -36,12 +36,14 @@ void TestAbout::firstLineShowsVersionAndStartDate()
     appVersionText() = version;
     TFormAbout about;
     // German, whatever the locale of the test (C here).
-    const QString date = QLocale(QLocale::German, QLocale::Germany).toString(QDate::currentDate(), QLocale::ShortFormat);
+    const QString date = QLocale(QLocale::German, QLocale::Germany)
+                             .toString(QDate::currentDate(), QLocale::ShortFormat);
     QVERIFY(date.contains(u'.'));
     QCOMPARE(controlOf<QLabel>(about, "Label1")->text(), expectedHead + date + u')');
     QCOMPARE(about.windowTitle(), QStringLiteral("Über Nembra"));
-    QVERIFY(controlOf<QLabel>(about, "Label2")->text().startsWith(
-        QStringLiteral("Einfache Dateneingabe für Artbeobachtungen")));
+    QVERIFY(controlOf<QLabel>(about, "Label2")
+                ->text()
+                .startsWith(QStringLiteral("Einfache Dateneingabe für Artbeobachtungen")));
 }
 
 void TestAbout::okClosesAndTextsStay()

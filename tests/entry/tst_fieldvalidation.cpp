@@ -623,7 +623,7 @@ void TestFieldValidation::locationsMustAgreeBeforeSaving_data()
     QTest::addColumn<QString>("reference");
     QTest::addColumn<int>("system"); // index of ComboBox1
     QTest::addColumn<QString>("grid");
-    QTest::addColumn<int>("answer");   // to the question, when one comes
+    QTest::addColumn<int>("answer");    // to the question, when one comes
     QTest::addColumn<QString>("named"); // the cell the question names; empty: no question
     QTest::addColumn<bool>("saved");
     // 49 4.5' N, 10 2.4' E on the grid's datum: minute field 6926/123.

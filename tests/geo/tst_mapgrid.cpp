@@ -44,22 +44,36 @@ void TestMapGrid::cells_data()
     QTest::addColumn<QString>("qyx");
     // Sheet 6926: 49.0 to 49.1 N, 10.0 to 10 1/6 E.
     const double east = 10.0 + 1.0 / 6.0, midLng = 10.0 + 1.0 / 12.0;
-    QTest::newRow("6926 south-west corner") << LatLng{49.0 + In, 10.0 + InLng} << "6926/333" << "6926/331";
-    QTest::newRow("6926 north-east corner") << LatLng{49.1 - In, east - InLng} << "6926/222" << "6926/215";
-    QTest::newRow("6926 north-west corner") << LatLng{49.1 - In, 10.0 + InLng} << "6926/111" << "6926/111";
-    QTest::newRow("6926 south-east corner") << LatLng{49.0 + In, east - InLng} << "6926/444" << "6926/435";
-    QTest::newRow("across the south edge") << LatLng{49.0 - In, 10.0 + InLng} << "7026/111" << "7026/111";
-    QTest::newRow("across the west edge") << LatLng{49.0 + In, 10.0 - InLng} << "6925/444" << "6925/435";
-    QTest::newRow("across the north edge") << LatLng{49.1 + In, 10.0 + InLng} << "6826/333" << "6826/331";
-    QTest::newRow("across the east edge") << LatLng{49.1 - In, east + InLng} << "6927/111" << "6927/111";
-    QTest::newRow("quadrant 2 at its south-west") << LatLng{49.05 + In, midLng + InLng} << "6926/233" << "6926/231";
-    QTest::newRow("quadrant 3 at its north-east") << LatLng{49.05 - In, midLng - InLng} << "6926/322" << "6926/315";
+    QTest::newRow("6926 south-west corner") << LatLng{49.0 + In, 10.0 + InLng} << "6926/333"
+                                            << "6926/331";
+    QTest::newRow("6926 north-east corner") << LatLng{49.1 - In, east - InLng} << "6926/222"
+                                            << "6926/215";
+    QTest::newRow("6926 north-west corner") << LatLng{49.1 - In, 10.0 + InLng} << "6926/111"
+                                            << "6926/111";
+    QTest::newRow("6926 south-east corner") << LatLng{49.0 + In, east - InLng} << "6926/444"
+                                            << "6926/435";
+    QTest::newRow("across the south edge") << LatLng{49.0 - In, 10.0 + InLng} << "7026/111"
+                                           << "7026/111";
+    QTest::newRow("across the west edge") << LatLng{49.0 + In, 10.0 - InLng} << "6925/444"
+                                          << "6925/435";
+    QTest::newRow("across the north edge") << LatLng{49.1 + In, 10.0 + InLng} << "6826/333"
+                                           << "6826/331";
+    QTest::newRow("across the east edge") << LatLng{49.1 - In, east + InLng} << "6927/111"
+                                          << "6927/111";
+    QTest::newRow("quadrant 2 at its south-west") << LatLng{49.05 + In, midLng + InLng} << "6926/233"
+                                                  << "6926/231";
+    QTest::newRow("quadrant 3 at its north-east") << LatLng{49.05 - In, midLng - InLng} << "6926/322"
+                                                  << "6926/315";
     // Minute field row 2, column 3 of quadrant 1: 49 5'/49 4' N, 10 2'/10 3' E.
     const double fieldNorth = 49.1 - 1.0 / 60, fieldWest = 10.0 + 2.0 / 60;
-    QTest::newRow("minute field inside its north edge") << LatLng{fieldNorth - In, 10.04} << "6926/114" << "6926/123";
-    QTest::newRow("minute field across its north edge") << LatLng{fieldNorth + In, 10.04} << "6926/114" << "6926/113";
-    QTest::newRow("minute field inside its west edge") << LatLng{49.075, fieldWest + InLng} << "6926/114" << "6926/123";
-    QTest::newRow("minute field across its west edge") << LatLng{49.075, fieldWest - InLng} << "6926/114" << "6926/122";
+    QTest::newRow("minute field inside its north edge") << LatLng{fieldNorth - In, 10.04} << "6926/114"
+                                                        << "6926/123";
+    QTest::newRow("minute field across its north edge") << LatLng{fieldNorth + In, 10.04} << "6926/114"
+                                                        << "6926/113";
+    QTest::newRow("minute field inside its west edge") << LatLng{49.075, fieldWest + InLng} << "6926/114"
+                                                       << "6926/123";
+    QTest::newRow("minute field across its west edge") << LatLng{49.075, fieldWest - InLng} << "6926/114"
+                                                       << "6926/122";
 }
 
 void TestMapGrid::cells()
@@ -171,9 +185,8 @@ void TestMapGrid::gaussKruegerAgreesWithCs2cs()
     if (MapGrid::datum() != MapGrid::Datum::Beta2007)
         QSKIP("the datum grid BETA2007.gsb (Debian package proj-data) is not installed");
     const QList<std::pair<LatLng, int>> points = {
-        {{49.0, 10.0}, 3},          {{49.0, 10.0}, 4},       {{49.451870, 6.6607189}, 2},
-        {{48.13743, 11.57549}, 4},  {{50.73527, 7.10119}, 2}, {{54.32, 13.09}, 5},
-        {{51.05, 13.74}, 5},        {{52.52, 13.405}, 4},
+        {{49.0, 10.0}, 3},        {{49.0, 10.0}, 4},   {{49.451870, 6.6607189}, 2}, {{48.13743, 11.57549}, 4},
+        {{50.73527, 7.10119}, 2}, {{54.32, 13.09}, 5}, {{51.05, 13.74}, 5},         {{52.52, 13.405}, 4},
     };
     for (const auto &[point, strip] : points) {
         QProcess process;

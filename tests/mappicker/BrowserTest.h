@@ -3,8 +3,8 @@
 #include <memory>
 
 #include <QElapsedTimer>
-#include <QPointer>
 #include <QEventLoop>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>

@@ -350,12 +350,13 @@ void TestMapPage::pageReachesOnlyItsFilesAndTheTiles()
              qPrintable(profile->cachePath()));
 
     const QString strangerUrl = QStringLiteral("http://%1").arg(stranger.host());
-    eval(view_->page(), QStringLiteral("new Image().src = '%1/bild?daten=1';"
-                                       "fetch('%1/abruf').catch(function(){});"
-                                       "navigator.sendBeacon('%1/signal', 'daten');"
-                                       "var s = document.createElement('script'); s.src = '%1/skript';"
-                                       "document.head.appendChild(s);")
-                            .arg(strangerUrl));
+    eval(view_->page(),
+         QStringLiteral("new Image().src = '%1/bild?daten=1';"
+                        "fetch('%1/abruf').catch(function(){});"
+                        "navigator.sendBeacon('%1/signal', 'daten');"
+                        "var s = document.createElement('script'); s.src = '%1/skript';"
+                        "document.head.appendChild(s);")
+             .arg(strangerUrl));
     QTest::qWait(500);
     QVERIFY2(stranger.paths.isEmpty(), stranger.paths.join(' ').constData());
     if (localhost80.listening())

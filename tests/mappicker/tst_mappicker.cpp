@@ -7,9 +7,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
-#include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -22,8 +22,6 @@
 #include "ElevationServer.h"
 #include "KartenPunkte.h"
 #include "MapGrid.h"
-#include "WBContainer.h"
-#include "WidgetTest.h"
 #include "NembraApplication.h"
 #include "Ping5.h"
 #include "RecordingMessages.h"
@@ -371,8 +369,9 @@ void TestMapPicker::pageValuesMustBePlainNumbers()
         QCOMPARE(eval(page(), "map.getCenter().x").toDouble(), 6.6607189);
         // A page that reports something else than a number is refused: no
         // point in the picker, no marker, no line in the settings file.
-        const QString refused = eval(page(), "(function(){ try { external.newCoordinate('1\\r\\n[Settings]', '2');"
-                                             " return 'taken'; } catch (e) { return String(e); } })()")
+        const QString refused = eval(page(),
+                                     "(function(){ try { external.newCoordinate('1\\r\\n[Settings]', '2');"
+                                     " return 'taken'; } catch (e) { return String(e); } })()")
                                     .toString();
         QVERIFY2(refused.contains("Ungültige Koordinate"), qPrintable(refused));
         QCOMPARE(picker_->Edit1()->text(), QString());
@@ -433,8 +432,7 @@ void TestMapPicker::reloadKeepsTheMapAndItsMarker()
         QCOMPARE(eval(page(), "window.before === true").toBool(), false); // a new document
         QCOMPARE(eval(page(), "markersArray.length").toInt(), 1);
         QCOMPARE(eval(page(), "map.getCenter().y").toDouble(), 49.5);
-        QCOMPARE(eval(page(), "document.getElementById('map').offsetHeight").toInt(),
-                 picker_->WebBrowser1()->height());
+        QCOMPARE(eval(page(), "document.getElementById('map').offsetHeight").toInt(), picker_->WebBrowser1()->height());
         QVERIFY(waitFor(page(), "map._map.getSize().y === document.getElementById('map').offsetHeight"));
     });
 }
@@ -538,14 +536,15 @@ void TestMapPicker::impatientClicksGiveOneLookupForTheNewestPoint()
         server_->status = 500;
         // Three clicks, the later two while the first point's altitude is
         // still on its way: the page makes them on its own timers.
-        eval(page(), "external.newCoordinate('49.1', '6.1');"
-                     "setTimeout(function() { external.newCoordinate('49.2', '6.2'); }, 150);"
-                     "setTimeout(function() { external.newCoordinate('49.3', '6.3'); }, 300);");
+        eval(page(),
+             "external.newCoordinate('49.1', '6.1');"
+             "setTimeout(function() { external.newCoordinate('49.2', '6.2'); }, 150);"
+             "setTimeout(function() { external.newCoordinate('49.3', '6.3'); }, 300);");
         QTRY_COMPARE_WITH_TIMEOUT(picker_->Edit1()->text(), QStringLiteral("49.3, 6.3"), 5000);
         QTRY_VERIFY_WITH_TIMEOUT(!picker_->lookingUp(), 5000);
         // The first lookup, then only the newest point's; one box at most.
-        QCOMPARE(server_->paths, QList<QByteArray>({"/srtm3?lat=49.1&lng=6.1&username=test",
-                                                    "/srtm3?lat=49.3&lng=6.3&username=test"}));
+        QCOMPARE(server_->paths,
+                 QList<QByteArray>({"/srtm3?lat=49.1&lng=6.1&username=test", "/srtm3?lat=49.3&lng=6.3&username=test"}));
         QCOMPARE(msgs_->texts(), QStringList{"Unbekannter Fehler"});
         QVERIFY(waitFor(page(), "markersArray.length === 1 && markersArray[0].getLatLng().y === 49.3"));
     });

@@ -7,7 +7,8 @@
 using Failure = ElevationOutcome::Failure;
 
 namespace {
-const QString ConnectionWarning = QStringLiteral("Verbindung zum Datenserver unterbrochen\n\roder keine Internetverbindung");
+const QString ConnectionWarning = QStringLiteral(
+    "Verbindung zum Datenserver unterbrochen\n\roder keine Internetverbindung");
 const QString Unknown = QStringLiteral("Unbekannter Fehler");
 } // namespace
 
@@ -31,17 +32,22 @@ void TestElevation::body_data()
     QTest::addColumn<int>("failure");
     QTest::addColumn<QString>("altitude");
     QTest::addColumn<QString>("message");
-    QTest::newRow("altitude with CR LF") << QByteArray("123\r\n") << int(Failure::None) << "123" << "";
-    QTest::newRow("altitude with LF") << QByteArray("450\n") << int(Failure::None) << "450" << "";
-    QTest::newRow("one character unchanged") << QByteArray("7") << int(Failure::None) << "7" << "";
-    QTest::newRow("below sea level") << QByteArray("-2\r\n") << int(Failure::None) << "-2" << "";
-    QTest::newRow("no line end: nothing cut") << QByteArray("1234") << int(Failure::None) << "1234" << "";
-    QTest::newRow("no data for the point") << QByteArray("-32768\r\n") << int(Failure::None) << "" << "";
-    QTest::newRow("service refuses")
-        << QByteArray("ERR:10:Please add a username\r\n") << int(Failure::Service) << ""
-        << "Der Höhendienst meldet: ERR:10:Please add a username";
-    QTest::newRow("a portal's page") << QByteArray("<html><body>Anmelden</body></html>") << int(Failure::Unknown)
-                                     << "" << Unknown;
+    QTest::newRow("altitude with CR LF") << QByteArray("123\r\n") << int(Failure::None) << "123"
+                                         << "";
+    QTest::newRow("altitude with LF") << QByteArray("450\n") << int(Failure::None) << "450"
+                                      << "";
+    QTest::newRow("one character unchanged") << QByteArray("7") << int(Failure::None) << "7"
+                                             << "";
+    QTest::newRow("below sea level") << QByteArray("-2\r\n") << int(Failure::None) << "-2"
+                                     << "";
+    QTest::newRow("no line end: nothing cut") << QByteArray("1234") << int(Failure::None) << "1234"
+                                              << "";
+    QTest::newRow("no data for the point") << QByteArray("-32768\r\n") << int(Failure::None) << ""
+                                           << "";
+    QTest::newRow("service refuses") << QByteArray("ERR:10:Please add a username\r\n") << int(Failure::Service) << ""
+                                     << "Der Höhendienst meldet: ERR:10:Please add a username";
+    QTest::newRow("a portal's page") << QByteArray("<html><body>Anmelden</body></html>") << int(Failure::Unknown) << ""
+                                     << Unknown;
     QTest::newRow("letters") << QByteArray("abc") << int(Failure::Unknown) << "" << Unknown;
     QTest::newRow("a fraction") << QByteArray("12.5") << int(Failure::Unknown) << "" << Unknown;
     QTest::newRow("empty") << QByteArray() << int(Failure::Unknown) << "" << Unknown;
@@ -65,13 +71,16 @@ void TestElevation::openTopoBody_data()
     QTest::addColumn<int>("failure");
     QTest::addColumn<QString>("altitude");
     QTest::addColumn<QString>("message");
-    QTest::newRow("rounded to metres")
-        << QByteArray(R"({"results": [{"dataset": "eudem25m", "elevation": 263.6, "location": {"lat": 49.45, "lng": 6.66}}], "status": "OK"})")
-        << int(Failure::None) << "264" << "";
+    QTest::newRow("rounded to metres") << QByteArray(
+        R"({"results": [{"dataset": "eudem25m", "elevation": 263.6, "location": {"lat": 49.45, "lng": 6.66}}], "status": "OK"})")
+                                       << int(Failure::None) << "264"
+                                       << "";
     QTest::newRow("no data (sea)") << QByteArray(R"({"results": [{"elevation": null}], "status": "OK"})")
-                                   << int(Failure::None) << "" << "";
+                                   << int(Failure::None) << ""
+                                   << "";
     QTest::newRow("refused") << QByteArray(R"({"error": "Invalid locations", "status": "INVALID_REQUEST"})")
-                             << int(Failure::Service) << "" << "Der Höhendienst meldet: Invalid locations";
+                             << int(Failure::Service) << ""
+                             << "Der Höhendienst meldet: Invalid locations";
     QTest::newRow("no JSON") << QByteArray("<html>") << int(Failure::Unknown) << "" << Unknown;
     QTest::newRow("text for a number") << QByteArray(R"({"results": [{"elevation": "hoch"}], "status": "OK"})")
                                        << int(Failure::Unknown) << "" << Unknown;
@@ -91,18 +100,21 @@ void TestElevation::openTopoBody()
 
 void TestElevation::lookup_data()
 {
-    QTest::addColumn<QString>("user");    // empty: OpenTopoData
+    QTest::addColumn<QString>("user"); // empty: OpenTopoData
     QTest::addColumn<int>("status");
     QTest::addColumn<QByteArray>("body");
-    QTest::addColumn<QString>("mode");    // "", "stopped", "silent", "trickle", "redirect silent", "redirect loop"
+    QTest::addColumn<QString>("mode"); // "", "stopped", "silent", "trickle", "redirect silent", "redirect loop"
     QTest::addColumn<int>("failure");
     QTest::addColumn<QString>("altitude");
     QTest::addColumn<QString>("message");
-    QTest::newRow("GeoNames altitude") << "feld" << 200 << QByteArray("123\r\n") << "" << int(Failure::None) << "123" << "";
+    QTest::newRow("GeoNames altitude") << "feld" << 200 << QByteArray("123\r\n") << "" << int(Failure::None) << "123"
+                                       << "";
     QTest::newRow("OpenTopoData altitude")
-        << "" << 200 << QByteArray(R"({"results": [{"elevation": 411.2}], "status": "OK"})") << ""
-        << int(Failure::None) << "411" << "";
-    QTest::newRow("error status") << "feld" << 500 << QByteArray("kaputt") << "" << int(Failure::Unknown) << "" << Unknown;
+        << "" << 200 << QByteArray(R"({"results": [{"elevation": 411.2}], "status": "OK"})") << "" << int(Failure::None)
+        << "411"
+        << "";
+    QTest::newRow("error status") << "feld" << 500 << QByteArray("kaputt") << "" << int(Failure::Unknown) << ""
+                                  << Unknown;
     QTest::newRow("not found") << "feld" << 404 << QByteArray() << "" << int(Failure::Unknown) << "" << Unknown;
     QTest::newRow("server not listening")
         << "feld" << 200 << QByteArray() << "stopped" << int(Failure::Connection) << "" << ConnectionWarning;
@@ -169,11 +181,13 @@ void TestElevation::lookup()
 void TestElevation::requestUrl()
 {
     ElevationService s;
-    QCOMPARE(elevationUrl("50.1, 8.2", s), QStringLiteral("https://api.opentopodata.org/v1/eudem25m?locations=50.1,8.2"));
+    QCOMPARE(elevationUrl("50.1, 8.2", s),
+             QStringLiteral("https://api.opentopodata.org/v1/eudem25m?locations=50.1,8.2"));
     s.user = "feldbiologe";
     QCOMPARE(elevationUrl("-33.8678, -70.1234", s),
              QStringLiteral("https://api.geonames.org/srtm3?lat=-33.8678&lng=-70.1234&username=feldbiologe"));
-    QCOMPARE(elevationUrl("ohne Komma", s), QStringLiteral("https://api.geonames.org/srtm3?lat=&lng=&username=feldbiologe"));
+    QCOMPARE(elevationUrl("ohne Komma", s),
+             QStringLiteral("https://api.geonames.org/srtm3?lat=&lng=&username=feldbiologe"));
 }
 
 QTEST_GUILESS_MAIN(TestElevation)

@@ -1,8 +1,8 @@
-#include <cstdio>
 #include <QCoreApplication>
 #include <QSignalSpy>
 #include <QTest>
 #include <QThread>
+#include <cstdio>
 
 #include <arpa/inet.h>
 

@@ -159,8 +159,8 @@ void TestAutomation::argumentConversionAndErrors_data()
     QTest::newRow("fraction for an integer")
         << "Twice" << QVariantList{1.5} << "Keine Übereinstimmung in Parameter 1 für Methode Twice";
     // Beyond every integer type: refused, never cast (the cast is undefined).
-    QTest::newRow("number beyond 64 bits") << "Twice" << QVariantList{-1e19}
-                                           << "Keine Übereinstimmung in Parameter 1 für Methode Twice";
+    QTest::newRow("number beyond 64 bits")
+        << "Twice" << QVariantList{-1e19} << "Keine Übereinstimmung in Parameter 1 für Methode Twice";
     QTest::newRow("number beyond int") << "Twice" << QVariantList{3e9}
                                        << "Keine Übereinstimmung in Parameter 1 für Methode Twice";
     QTest::newRow("not a number") << "Twice" << QVariantList{std::nan("")}

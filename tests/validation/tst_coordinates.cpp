@@ -231,8 +231,7 @@ void TestCoordinates::everyItemNamesOneSystem_data()
     QTest::addColumn<int>("strip");
     QTest::addColumn<QString>("example");
     using R = ReferenceSystem;
-    QTest::newRow("LTLN") << "Breite/Länge - WGS84 (LTLN)" << int(R::LTLN) << int(R::None) << 0
-                          << "49,45187N;6,66072E";
+    QTest::newRow("LTLN") << "Breite/Länge - WGS84 (LTLN)" << int(R::LTLN) << int(R::None) << 0 << "49,45187N;6,66072E";
     for (int strip = 2; strip <= 5; ++strip)
         QTest::addRow("GKr%d", strip) << QStringLiteral("Gauß-Krüger-Streifen %1 (GKr%1)").arg(strip)
                                       << int(R::GKr2) + strip - 2 << int(R::None) << strip
@@ -241,8 +240,8 @@ void TestCoordinates::everyItemNamesOneSystem_data()
     QTest::newRow("QYX") << "MTBQYX - Minutenfelder (QYX)" << int(R::QYX) << int(R::QYX) << 0 << "5408/235";
     // The code alone counts, with or without its parentheses.
     QTest::newRow("code without parentheses") << "LTLN" << int(R::LTLN) << int(R::None) << 0 << "49,45187N;6,66072E";
-    QTest::newRow("strip without parentheses") << "Streifen GKr4" << int(R::GKr4) << int(R::None) << 4
-                                               << "4512345;5412345";
+    QTest::newRow("strip without parentheses")
+        << "Streifen GKr4" << int(R::GKr4) << int(R::None) << 4 << "4512345;5412345";
     QTest::newRow("empty") << "" << int(R::None) << int(R::None) << 0 << "";
     QTest::newRow("name without code") << "Breite/Länge - WGS84" << int(R::None) << int(R::None) << 0 << "";
     QTest::newRow("code in other case") << "Gauß-Krüger-Streifen 3 (gkr3)" << int(R::None) << int(R::None) << 0 << "";

@@ -128,8 +128,7 @@ QString ProfileFile::readString(const QString &section, const QString &key, cons
     return defaultValue.left(MaxValueLength);
 }
 
-bool ProfileFile::writeString(const QString &section, const QString &key, const QString &value,
-                              QString *error) const
+bool ProfileFile::writeString(const QString &section, const QString &key, const QString &value, QString *error) const
 {
     return writeStrings(section, {{key, value}}, error);
 }

@@ -43,7 +43,8 @@ DecodedText decodeText(const QByteArray &bytes)
     if (startsWith(bytes, {0xEF, 0xBB, 0xBF}))
         return {decodeWith(QStringConverter::Utf8, QByteArrayView(bytes).sliced(3)), TextEncoding::Utf8Bom};
     if (!isAscii(bytes)) {
-        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+        QStringDecoder utf8(QStringConverter::Utf8,
+                            QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
         QString text = utf8.decode(bytes);
         if (!utf8.hasError())
             return {std::move(text), TextEncoding::Utf8};

@@ -170,7 +170,8 @@ void TestCsvExport::fileBytes_data()
         r.locality = "Wald am\r\nRand";
         r.taxa = {{"Abies alba", "2\n", "am\rWeg", "5\t"}};
         r.observers = {"Weber,\nHans"};
-        r.altitude = "4\x01" "50";
+        r.altitude = "4\x01"
+                     "50";
         r.description = "a\rb\nc\x07";
         QList<QByteArray> f = baseFields();
         f[1] = "2 ";

@@ -192,7 +192,8 @@ void TestProfileFile::writeChangesOnlyItsLines_data()
     QTest::addColumn<QByteArray>("before"); // empty: no file
     QTest::addColumn<QByteArray>("after");
     const QByteArray mark = "\xEF\xBB\xBF";
-    QTest::newRow("no file") << QByteArray() << QByteArray("[Map]\r\nStartingLocationLat=1\r\nStartingLocationLong=2\r\n");
+    QTest::newRow("no file") << QByteArray()
+                             << QByteArray("[Map]\r\nStartingLocationLat=1\r\nStartingLocationLong=2\r\n");
     QTest::newRow("keys replaced in place, comments and odd lines kept")
         << QByteArray("; Kopf\r\n[Map] ; Karte\r\n# Notiz\r\nstartinglocationlat = 9 \r\nohne Gleichheitszeichen\r\n"
                       "\r\nStartingLocationLong=8\r\n\r\n[Settings]\r\nUSR=FALSE\r\n")
@@ -203,20 +204,22 @@ void TestProfileFile::writeChangesOnlyItsLines_data()
         << QByteArray("[Map]\r\nGeoNamesUser=feld\r\nStartingLocationLat=1\r\nStartingLocationLong=2\r\n\r\n"
                       "[Settings]\r\nUSR=FALSE\r\n");
     QTest::newRow("missing section appended, last line ended first")
-        << QByteArray("[Settings]\nUSR=FALSE") << QByteArray("[Settings]\nUSR=FALSE\n[Map]\nStartingLocationLat=1\n"
-                                                              "StartingLocationLong=2\n");
+        << QByteArray("[Settings]\nUSR=FALSE")
+        << QByteArray("[Settings]\nUSR=FALSE\n[Map]\nStartingLocationLat=1\n"
+                      "StartingLocationLong=2\n");
     QTest::newRow("second section of the name in other case stays")
         << QByteArray("[Map]\r\nStartingLocationLat=7\r\n[MAP]\r\nStartingLocationLong=5\r\n")
-        << QByteArray("[Map]\r\nStartingLocationLat=1\r\nStartingLocationLong=2\r\n[MAP]\r\nStartingLocationLong=5\r\n");
+        << QByteArray(
+               "[Map]\r\nStartingLocationLat=1\r\nStartingLocationLong=2\r\n[MAP]\r\nStartingLocationLong=5\r\n");
     QTest::newRow("UTF-8 with mark stays")
         << mark + "[Map]\r\nOrt=K\xC3\xB6ln\r\nStartingLocationLat=7\r\n"
         << mark + "[Map]\r\nOrt=K\xC3\xB6ln\r\nStartingLocationLat=1\r\nStartingLocationLong=2\r\n";
     QTest::newRow("UTF-8 without mark stays")
         << QByteArray("; \xC3\xBC\n[Map]\nStartingLocationLat=7\n")
         << QByteArray("; \xC3\xBC\n[Map]\nStartingLocationLat=1\nStartingLocationLong=2\n");
-    QTest::newRow("Windows-1252 stays")
-        << QByteArray("; K\xF6ln\r\n[Map]\r\n") << QByteArray("; K\xF6ln\r\n[Map]\r\nStartingLocationLat=1\r\n"
-                                                                 "StartingLocationLong=2\r\n");
+    QTest::newRow("Windows-1252 stays") << QByteArray("; K\xF6ln\r\n[Map]\r\n")
+                                        << QByteArray("; K\xF6ln\r\n[Map]\r\nStartingLocationLat=1\r\n"
+                                                      "StartingLocationLong=2\r\n");
 }
 
 void TestProfileFile::writeChangesOnlyItsLines()
@@ -234,8 +237,7 @@ void TestProfileFile::controlCharactersAreRefused()
     const QByteArray old = "[Settings]\r\nUSR=TRUE\r\n";
     writeIni(old);
     QString error;
-    QVERIFY(!AppSettings::writeStartLocation(appDir(), {QStringLiteral("1\r\n[Settings]\r\nUSR=FALSE"), "2"},
-                                             &error));
+    QVERIFY(!AppSettings::writeStartLocation(appDir(), {QStringLiteral("1\r\n[Settings]\r\nUSR=FALSE"), "2"}, &error));
     QCOMPARE(error, QStringLiteral("Ungültiger Eintrag"));
     QVERIFY(!ProfileFile(iniPath()).writeString("Map\n", "A", "1"));
     // Found by fuzzing: blanks around a name do not make another key.
@@ -255,16 +257,46 @@ void TestProfileFile::startLocationMustBePlainNumbers_data()
     QTest::addColumn<QString>("lng");
     QTest::addColumn<QString>("readLat"); // empty: the default pair
     QTest::addColumn<QString>("readLng");
-    QTest::newRow("as the page reports them") << "49.451870" << "-6.6607189" << "49.451870" << "-6.6607189";
-    QTest::newRow("whole degrees") << "90" << "-180" << "90" << "-180";
-    QTest::newRow("a hair from the equator") << "1.2345e-7" << "0" << "0.000000123" << "0";
-    QTest::newRow("script") << "49.4);alert(1);//" << "6.6" << "" << "";
-    QTest::newRow("comma") << "49,45" << "6.6" << "" << "";
-    QTest::newRow("blank") << "49 45" << "6.6" << "" << "";
-    QTest::newRow("out of range") << "91" << "6.6" << "" << "";
-    QTest::newRow("longitude out of range") << "49" << "180.5" << "" << "";
-    QTest::newRow("infinity") << "Infinity" << "6.6" << "" << "";
-    QTest::newRow("empty") << "" << "6.6" << "" << "";
+    QTest::newRow("as the page reports them") << "49.451870"
+                                              << "-6.6607189"
+                                              << "49.451870"
+                                              << "-6.6607189";
+    QTest::newRow("whole degrees") << "90"
+                                   << "-180"
+                                   << "90"
+                                   << "-180";
+    QTest::newRow("a hair from the equator") << "1.2345e-7"
+                                             << "0"
+                                             << "0.000000123"
+                                             << "0";
+    QTest::newRow("script") << "49.4);alert(1);//"
+                            << "6.6"
+                            << ""
+                            << "";
+    QTest::newRow("comma") << "49,45"
+                           << "6.6"
+                           << ""
+                           << "";
+    QTest::newRow("blank") << "49 45"
+                           << "6.6"
+                           << ""
+                           << "";
+    QTest::newRow("out of range") << "91"
+                                  << "6.6"
+                                  << ""
+                                  << "";
+    QTest::newRow("longitude out of range") << "49"
+                                            << "180.5"
+                                            << ""
+                                            << "";
+    QTest::newRow("infinity") << "Infinity"
+                              << "6.6"
+                              << ""
+                              << "";
+    QTest::newRow("empty") << ""
+                           << "6.6"
+                           << ""
+                           << "";
 }
 
 void TestProfileFile::startLocationMustBePlainNumbers()

@@ -39,8 +39,9 @@ void TestTextFile::loadsEntries_data()
     QTest::newRow("UTF-8 lookalike with a stray byte")
         << QByteArray("M\xC3\xBCller\r\nWei\xDF\r\n") << QStringList{"MÃ¼ller", "Weiß"};
     // Found by fuzzing: a second mark is text, not dropped with the first.
-    QTest::newRow("second mark is part of the first entry")
-        << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF" "a") << QStringList{QString(QChar(0xFEFF)) + "a"};
+    QTest::newRow("second mark is part of the first entry") << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF"
+                                                                          "a")
+                                                            << QStringList{QString(QChar(0xFEFF)) + "a"};
     QTest::newRow("Windows-1252 that happens to be ASCII") << QByteArray("Abies alba\r\n") << QStringList{"Abies alba"};
     QTest::newRow("mark is not part of the first entry")
         << withBom("\xEF\xBB\xBF", "Abies alba") << QStringList{"Abies alba"};
