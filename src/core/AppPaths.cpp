@@ -1,6 +1,7 @@
 #include "AppPaths.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 
@@ -58,15 +59,28 @@ AppPaths AppPaths::installedLayout(const QString &configDir, const QString &user
     return p;
 }
 
-AppPaths AppPaths::detect(const QString &exeDir)
+AppPaths AppPaths::forExecutable(const QString &exeDir, bool exeDirWritable, const QString &configDir,
+                                 const QString &userDataDir, const QString &documentsDir, const QString &systemListDir)
 {
     const QString dir = folder(exeDir);
-    const QFileInfo here(dir);
-    if (QFileInfo(dir + QStringLiteral("RefList")).isDir() && here.isWritable())
+    const bool listsHere = QFileInfo(dir + QStringLiteral("RefList")).isDir();
+    if (listsHere && exeDirWritable)
         return portable(dir);
-    return installedLayout(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation),
-                           QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
-                           QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    AppPaths p = installedLayout(configDir, userDataDir, documentsDir, systemListDir);
+    if (listsHere) {
+        p.listDirs.prepend(dir + QStringLiteral("RefList/"));
+        if (QFileInfo(dir + QStringLiteral("Nembra.ini")).isFile())
+            p.settingsSeed = dir + QStringLiteral("Nembra.ini");
+    }
+    return p;
+}
+
+AppPaths AppPaths::detect(const QString &exeDir)
+{
+    return forExecutable(exeDir, QFileInfo(folder(exeDir)).isWritable(),
+                         QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation),
+                         QStandardPaths::writableLocation(QStandardPaths::AppDataLocation),
+                         QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
 }
 
 bool AppPaths::makeFolders() const
@@ -74,5 +88,9 @@ bool AppPaths::makeFolders() const
     bool ok = true;
     for (const QString &dir : {settingsDir, draftDir, dataDir})
         ok = QDir().mkpath(dir) && ok;
+    // Copied, never moved or linked: the shared file stays as it is.
+    if (!settingsSeed.isEmpty() && !QFileInfo::exists(settingsFile()) && QFile::copy(settingsSeed, settingsFile()))
+        QFile::setPermissions(settingsFile(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     return ok;
 }

@@ -111,15 +111,23 @@ void TestAtomicFile::staleTemporariesRemoved()
             QVERIFY(f.setFileTime(old, QFileDevice::FileModificationTime));
     };
     make("Nembra.ini", true);
-    make("Nembra.ini.aB3dE9", true); // a killed write of the settings
-    make("a_001.csv.Zz0099", true);  // a killed save
-    make("b_002.csv.Qw12er", false); // another copy is writing right now
+    make(".Nembra.ini.nembra-tmp-aB3dE9", true); // a killed write of the settings
+    make(".a_001.csv.nembra-tmp-Zz0099", true);  // a killed save
+    make(".b_002.csv.nembra-tmp-Qw12er", false); // another copy is writing right now
     make("a_001.csv", true);
-    make("notiz.txt.abcdef", true); // not ours
-    make("a_001.csv.bak", true);    // not a temporary name
+    make(".notiz.txt.nembra-tmp-abcdef", true); // not a file of the program's
+    // The user's own files, however much they look like temporary ones.
+    make("Nembra.ini.backup", true);
+    make("Nembra.ini.2024ab", true);
+    make("aufnahme.csv.orig12", true);
+    make("x_001.csv.kopie1", true);
+    make("a_001.csv.bak", true);
+    make(".a_001.csv.nembra-tmp-kurz", true);
     removeStaleTemporaries(dir.path(), {"Nembra.ini", "*.csv"});
     QCOMPARE(leftovers(dir.path()),
-             QStringList({"Nembra.ini", "a_001.csv", "a_001.csv.bak", "b_002.csv.Qw12er", "notiz.txt.abcdef"}));
+             QStringList({".a_001.csv.nembra-tmp-kurz", ".b_002.csv.nembra-tmp-Qw12er", ".notiz.txt.nembra-tmp-abcdef",
+                          "Nembra.ini", "Nembra.ini.2024ab", "Nembra.ini.backup", "a_001.csv", "a_001.csv.bak",
+                          "aufnahme.csv.orig12", "x_001.csv.kopie1"}));
 }
 
 void TestAtomicFile::fullDiskKeepsOldFiles()

@@ -58,16 +58,23 @@ QString singleLine(const QString &text)
 {
     QString out;
     out.reserve(text.size());
+    bool inControlRun = false;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t c = text[i].unicode();
+        const bool control = c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0);
         if (c == u'\r' || c == u'\n') {
             // CR LF is one line end.
             if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n')
                 ++i;
             out += u' ';
-        } else if (c >= 0x20 && c != 0x7F && !(c >= 0x80 && c < 0xA0)) {
+        } else if (control) {
+            // A tab between two words keeps them two words.
+            if (!inControlRun)
+                out += u' ';
+        } else {
             out += text[i];
         }
+        inControlRun = control && c != u'\r' && c != u'\n';
     }
     return out;
 }

@@ -22,7 +22,8 @@ QString systemCode(const QString &comboText);
 QString gridField(const QString &gridReference, const QString &gridSystemText, bool *codeTooLong);
 
 // A field as one line of the file: each line end (CR LF, CR, LF) becomes
-// one blank, every other control character is dropped.
+// one blank, and so does each run of other control characters (a tab, a
+// pasted NUL), so that words never merge.
 QString singleLine(const QString &text);
 
 // Double quotes become apostrophes, CR LF one blank, runs of blanks one blank.

@@ -20,16 +20,23 @@ struct LoadedIni {
     QList<Line> lines;
     TextEncoding encoding = TextEncoding::Windows1252;
     bool exists = false;
+    // Why a file that exists could not be read; it is then never written.
+    QString unreadable;
 };
+
+// Far beyond any settings file; a larger one is not the program's.
+constexpr qint64 MaxIniBytes = 16 * 1024 * 1024;
 
 LoadedIni load(const QString &path)
 {
     LoadedIni loaded;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const ReadFile file = readRegularFile(path, MaxIniBytes);
+    loaded.exists = file.exists;
+    if (!file.ok) {
+        loaded.unreadable = file.error;
         return loaded;
-    const DecodedText decoded = decodeText(file.readAll());
-    loaded.exists = true;
+    }
+    const DecodedText decoded = decodeText(file.bytes);
     loaded.encoding = decoded.encoding;
     const QString &text = decoded.text;
     qsizetype start = 0;
@@ -149,6 +156,13 @@ bool ProfileFile::writeStrings(const QString &section, const QList<std::pair<QSt
     }
 
     LoadedIni loaded = load(path_);
+    // A file that exists and cannot be read would be replaced by the keys
+    // alone: every other setting and comment would be lost.
+    if (loaded.exists && !loaded.unreadable.isEmpty()) {
+        if (error)
+            *error = QStringLiteral("Die Datei kann nicht gelesen werden: ") + loaded.unreadable;
+        return false;
+    }
     QList<Line> &lines = loaded.lines;
     // New lines end as the file's lines do; files by hand on Windows use CR LF.
     QString newline = QStringLiteral("\r\n");

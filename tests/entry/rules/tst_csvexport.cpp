@@ -176,12 +176,28 @@ void TestCsvExport::fileBytes_data()
         QList<QByteArray> f = baseFields();
         f[1] = "2 ";
         f[2] = "am Weg";
-        f[3] = "5";
+        f[3] = "5 ";
         f[4] = "Weber, Hans";
         f[6] = "Wald am Rand";
-        f[12] = "a b c";
-        f[13] = "450";
-        QTest::newRow("line ends become a blank, other control characters go") << r << Header + line(f);
+        f[12] = "a b c ";
+        f[13] = "4 50";
+        QTest::newRow("line ends and other control characters become a blank") << r << Header + line(f);
+    }
+    {
+        // Words never merge: a tab, a run of control characters, a NUL.
+        ObservationRecord r = oneTaxon();
+        r.observers = {"Müller,\tHans"};
+        r.description = "Zeile eins\tzwei";
+        r.locality = QString::fromUtf8("Wald\t\x01\x02Rand") + QChar(0) + "Hang";
+        r.taxa = {{"Abies alba", "*", "am\x1b\x1bWeg", ""}};
+        QList<QByteArray> f = baseFields();
+        f[1] = "*";
+        f[2] = "am Weg";
+        f[3] = "";
+        f[4] = "M\xFCller, Hans";
+        f[6] = "Wald Rand Hang";
+        f[12] = "Zeile eins zwei";
+        QTest::newRow("tabs and control runs become one blank") << r << Header + line(f);
     }
 }
 

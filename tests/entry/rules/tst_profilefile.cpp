@@ -4,6 +4,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <unistd.h>
+
 #include "../../support/Immutable.h"
 #include "AppSettings.h"
 #include "ProfileFile.h"
@@ -27,6 +29,8 @@ private slots:
     void controlCharactersAreRefused();
     void startLocationMustBePlainNumbers_data();
     void startLocationMustBePlainNumbers();
+    void unreadableFileIsNeverReplaced_data();
+    void unreadableFileIsNeverReplaced();
 
 private:
     QString iniPath() const { return dir_->filePath(QStringLiteral("Nembra.ini")); }
@@ -249,6 +253,42 @@ void TestProfileFile::controlCharactersAreRefused()
 }
 
 QTEST_APPLESS_MAIN(TestProfileFile)
+// A settings file that exists and cannot be read is not "no file": writing
+// the map keys would replace every other setting and comment.
+void TestProfileFile::unreadableFileIsNeverReplaced_data()
+{
+    QTest::addColumn<bool>("writeOnly"); // mode 0200, else a folder of that name
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("write-only file") << true << "Zugriff verweigert.";
+    QTest::newRow("a folder") << false << "Es ist keine gewöhnliche Datei.";
+}
+
+void TestProfileFile::unreadableFileIsNeverReplaced()
+{
+    QFETCH(bool, writeOnly);
+    QFETCH(QString, reason);
+    const QByteArray content = "; von Hand\r\n[Settings]\r\nUSR=FALSE\r\n[Map]\r\nGeoNamesUser=feld\r\n";
+    if (writeOnly) {
+        if (::geteuid() == 0)
+            QSKIP("root reads every file; runs as a normal user in tst_profilefile_user");
+        writeIni(content);
+        QVERIFY(QFile::setPermissions(iniPath(), QFile::WriteOwner));
+    } else {
+        QVERIFY(QDir().mkdir(iniPath()));
+    }
+    QString error;
+    QVERIFY(!AppSettings::writeStartLocation(appDir(), {QStringLiteral("52.52"), QStringLiteral("13.405")}, &error));
+    QCOMPARE(error, "Die Datei kann nicht gelesen werden: " + reason);
+    if (writeOnly) {
+        QVERIFY(QFile::setPermissions(iniPath(), QFile::ReadOwner | QFile::WriteOwner));
+        QCOMPARE(readIni(), content);
+    } else {
+        QVERIFY(QFileInfo(iniPath()).isDir());
+    }
+    QCOMPARE(QDir(appDir()).entryList(QDir::Files | QDir::Hidden),
+             writeOnly ? QStringList{"Nembra.ini"} : QStringList());
+}
+
 #include "tst_profilefile.moc"
 
 void TestProfileFile::startLocationMustBePlainNumbers_data()
