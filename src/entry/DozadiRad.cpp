@@ -203,24 +203,16 @@ void TForm1::FormCreate()
     removeStaleTemporaries(paths_.draftDir, {QString::fromLatin1(Draft::FileName)});
     removeStaleTemporaries(dataDir(), {QStringLiteral("*.csv")});
 
-    if (!loadListFile(paths_.listFile(QStringLiteral("TaxList.txt")), TaxList_)) {
-        TaxList_.clear();
-        messages().show(Messages::Kind::Warning,
-                        QStringLiteral("Artendatei nicht gefunden\n\rProgramm wird beendet") + searchedFolders());
+    if (!loadList(QStringLiteral("TaxList.txt"), QStringLiteral("Artendatei"), TaxList_))
         requestTerminate();
-    }
     taxonIndex_ = TaxonIndex(TaxList_);
-    if (loadListFile(paths_.listFile(QStringLiteral("QuarnelList.txt")), QuarnelList_)) {
+    if (loadList(QStringLiteral("QuarnelList.txt"), QStringLiteral("Datei mit Liste der Beobachter"), QuarnelList_)) {
         for (const QString &observer : std::as_const(QuarnelList_)) {
             auto *item = new QListWidgetItem(observer, m_ui->CheckListBox1);
             item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
             item->setCheckState(Qt::Unchecked);
         }
     } else {
-        QuarnelList_.clear();
-        messages().show(Messages::Kind::Warning,
-                        QStringLiteral("Datei mit Liste der Beobachter nicht gefunden\n\rProgramm wird beendet")
-                            + searchedFolders());
         requestTerminate();
     }
 
@@ -236,6 +228,32 @@ void TForm1::FormCreate()
         grid->setCells(col, 0, QString::fromUtf8(headers[col]));
     }
     grid->setRowCount(2);
+}
+
+bool TForm1::loadList(const QString &fileName, const QString &what, QStringList &entries)
+{
+    const QString path = paths_.listFile(fileName);
+    ListFile list = readListFile(path);
+    switch (list.outcome) {
+    case ListFile::Outcome::Read:
+        entries = std::move(list.entries);
+        if (!list.warning.isEmpty())
+            messages().show(Messages::Kind::Warning, list.warning);
+        return true;
+    case ListFile::Outcome::Missing:
+        messages().show(Messages::Kind::Warning,
+                        what + QStringLiteral(" nicht gefunden\n\rProgramm wird beendet") + searchedFolders());
+        break;
+    case ListFile::Outcome::Unreadable:
+        // It is there: saying "not found" would send the user looking elsewhere.
+        messages().show(Messages::Kind::Warning,
+                        QStringLiteral("%1 \"%2\" kann nicht gelesen werden: %3\n\r"
+                                       "Programm wird beendet")
+                            .arg(what, path, list.error));
+        break;
+    }
+    entries.clear();
+    return false;
 }
 
 QString TForm1::draftPath() const

@@ -159,6 +159,9 @@ private:
     void addTaxon(const QString &taxon, const TaxonInput &input);
     void requestTerminate();
     QString searchedFolders() const;
+    // Reads a reference list and says what is wrong with it; false when the
+    // program cannot go on without it.
+    bool loadList(const QString &fileName, const QString &what, QStringList &entries);
     void setupDraft();
     void offerDraft();
     // The one-line fields of the record, taxon input first.

@@ -9,8 +9,10 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+
 #include <QTimer>
 #include <QToolButton>
+#include <sys/stat.h>
 
 #include "AppFolder.h"
 #include "DozadiRad.h"
@@ -314,6 +316,10 @@ void TestObservationForm::missingListsEndTheProgram_data()
     QTest::newRow("taxon list missing") << false << true << QStringList{taxaMissing};
     QTest::newRow("observer list missing") << true << false << QStringList{observersMissing};
     QTest::newRow("both missing") << false << false << QStringList{taxaMissing, observersMissing};
+    QTest::newRow("taxon list is a FIFO") << false << true
+                                          << QStringList{"Artendatei \"%1RefList/TaxList.txt\" kann nicht gelesen "
+                                                         "werden: Es ist keine gewöhnliche Datei.\n\rProgramm wird "
+                                                         "beendet"};
 }
 
 void TestObservationForm::missingListsEndTheProgram()
@@ -326,6 +332,10 @@ void TestObservationForm::missingListsEndTheProgram()
         app.writeTaxa({"Abies alba"});
     if (observers)
         app.writeObservers({"Müller, Hans"});
+    if (QTest::currentDataTag() == QByteArray("taxon list is a FIFO")) {
+        QVERIFY(::mkfifo(QFile::encodeName(app.path() + "RefList/TaxList.txt").constData(), 0600) == 0);
+        warnings[0] = warnings[0].arg(app.path());
+    }
     RecordingMessages msgs;
     TForm1 form(app.path());
     QCOMPARE(msgs.texts(), warnings);

@@ -5,9 +5,11 @@
 #include <QStringList>
 
 // Encodings of the plain-text files the program reads: a byte-order mark picks
-// the Unicode form. Without one, a file that is valid UTF-8 throughout and
-// holds a character beyond ASCII is UTF-8 (what Linux editors write);
-// anything else comes from a German Windows system.
+// the Unicode form. Without one, a file whose first bytes hold a zero in every
+// second place and none in the others is UTF-16 (little- or big-endian by
+// where the zeros are); a file that is valid UTF-8 throughout and holds a
+// character beyond ASCII is UTF-8 (what Linux editors write); anything else
+// comes from a German Windows system.
 enum class TextEncoding {
     Windows1252,
     Utf8,
@@ -19,6 +21,11 @@ enum class TextEncoding {
 struct DecodedText {
     QString text;
     TextEncoding encoding = TextEncoding::Windows1252;
+    // A file without a mark that holds UTF-8 characters and also bytes that
+    // are no UTF-8 is read as Windows-1252 all the same, as the program
+    // always read such files; this is the first line (from 1) that is no
+    // UTF-8, so that the reader can say so. 0 otherwise.
+    int notUtf8Line = 0;
 };
 
 DecodedText decodeText(const QByteArray &bytes);
@@ -31,6 +38,23 @@ QByteArray encodeText(const QString &text, TextEncoding encoding, bool *lossy = 
 // last line adds no empty entry; nothing is trimmed.
 QStringList splitLines(const QString &text);
 
-// Reads a reference list: the whole file at once, one entry per line. False when
-// the file is missing or cannot be read; *error then holds the system's reason.
+// A reference list as read: one entry per line, each control character
+// inside an entry (a NUL, a tab) turned into a blank.
+struct ListFile {
+    enum class Outcome {
+        Read,
+        Missing,    // no such file
+        Unreadable, // it exists and cannot be read (rights, no regular file, too large)
+    };
+    Outcome outcome = Outcome::Missing;
+    QStringList entries;
+    QString error;   // why it cannot be read, German
+    QString warning; // read, but something about it needs saying, German
+};
+// Far above any real list (a million names take about 40 MB).
+inline constexpr qint64 MaxListBytes = 128 * 1024 * 1024;
+ListFile readListFile(const QString &path);
+
+// The same, entries only: false when the file is missing or cannot be read;
+// *error then holds the reason.
 bool loadListFile(const QString &path, QStringList &entries, QString *error = nullptr);

@@ -1,6 +1,10 @@
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "TextFile.h"
 
@@ -11,6 +15,10 @@ private slots:
     void loadsEntries();
     void missingOrUnreadableFileFails();
     void encodeReportsUnrepresentableCharacters();
+    void onlyRegularFilesOfSaneSizeAreRead_data();
+    void onlyRegularFilesOfSaneSizeAreRead();
+    void mixedUtf8NamesItsFirstBadLine_data();
+    void mixedUtf8NamesItsFirstBadLine();
 
 private:
     QTemporaryDir dir_;
@@ -52,7 +60,12 @@ void TestTextFile::loadsEntries_data()
     QTest::newRow("last line without line end") << QByteArray("a\r\nb") << QStringList{"a", "b"};
     QTest::newRow("empty middle line kept") << QByteArray("a\r\n\r\nb\r\n") << QStringList{"a", "", "b"};
     QTest::newRow("CR CR LF is an empty line") << QByteArray("a\r\r\nb") << QStringList{"a", "", "b"};
-    QTest::newRow("blanks kept") << QByteArray("  Abies alba \r\n\t\r\n") << QStringList{"  Abies alba ", "\t"};
+    QTest::newRow("blanks kept, a tab is a blank")
+        << QByteArray("  Abies alba \r\n\t\r\n") << QStringList{"  Abies alba ", " "};
+    QTest::newRow("NUL inside an entry is a blank")
+        << QByteArray("Abies\0alba\r\nQuercus\x01\x02robur\r\n", 28) << QStringList{"Abies alba", "Quercus  robur"};
+    QTest::newRow("UTF-16LE without mark") << encodeText(crlf, TextEncoding::Utf16LE).mid(2) << Umlauts;
+    QTest::newRow("UTF-16BE without mark") << encodeText(crlf, TextEncoding::Utf16BE).mid(2) << Umlauts;
     QTest::newRow("duplicates kept, order kept") << QByteArray("b\na\nb\n") << QStringList{"b", "a", "b"};
     QTest::newRow("empty file") << QByteArray() << QStringList{};
     QTest::newRow("only a line end") << QByteArray("\r\n") << QStringList{""};
@@ -91,6 +104,91 @@ void TestTextFile::encodeReportsUnrepresentableCharacters()
     QVERIFY(!lossy);
     encodeText(QStringLiteral("Łódź"), TextEncoding::Windows1252, &lossy);
     QVERIFY(lossy);
+}
+
+// Lists come from anywhere: a FIFO must not hang the start, a device must
+// not fill the memory, and an unreadable file is not "missing".
+void TestTextFile::onlyRegularFilesOfSaneSizeAreRead_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<QString>("error");
+    using O = ListFile::Outcome;
+    QTest::newRow("missing") << "missing" << int(O::Missing) << "Die Datei existiert nicht.";
+    QTest::newRow("FIFO") << "fifo" << int(O::Unreadable) << "Es ist keine gewöhnliche Datei.";
+    QTest::newRow("/dev/zero") << "device" << int(O::Unreadable) << "Es ist keine gewöhnliche Datei.";
+    QTest::newRow("folder") << "folder" << int(O::Unreadable) << "Es ist keine gewöhnliche Datei.";
+    QTest::newRow("beyond the limit") << "huge" << int(O::Unreadable) << "Die Datei ist größer als 128 MB.";
+    QTest::newRow("no right to read") << "unreadable" << int(O::Unreadable) << "Zugriff verweigert.";
+    QTest::newRow("at the limit is a list") << "limit" << int(O::Read) << "";
+}
+
+void TestTextFile::onlyRegularFilesOfSaneSizeAreRead()
+{
+    QFETCH(QString, kind);
+    QFETCH(int, outcome);
+    QFETCH(QString, error);
+    QTemporaryDir dir;
+    QString path = dir.filePath("TaxList.txt");
+    if (kind == "fifo") {
+        QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+    } else if (kind == "device") {
+        path = "/dev/zero";
+    } else if (kind == "folder") {
+        QVERIFY(QDir().mkdir(path));
+    } else if (kind == "huge" || kind == "limit" || kind == "unreadable") {
+        // Sparse: no disk space taken.
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        QVERIFY(f.resize(kind == "huge" ? MaxListBytes + 1 : kind == "limit" ? MaxListBytes : 10));
+        f.close();
+        if (kind == "unreadable") {
+            if (::geteuid() == 0)
+                QSKIP("root reads every file; runs as a normal user in tst_textfile_user");
+            QVERIFY(QFile::setPermissions(path, QFile::WriteOwner));
+        }
+    }
+    ListFile list = readListFile(path);
+    QCOMPARE(int(list.outcome), outcome);
+    QCOMPARE(list.error, error);
+    if (kind == "limit") {
+        QCOMPARE(list.entries.size(), 1);
+        QCOMPARE(list.entries[0].size(), MaxListBytes);
+    } else {
+        QVERIFY(list.entries.isEmpty());
+    }
+}
+
+void TestTextFile::mixedUtf8NamesItsFirstBadLine_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("line");
+    QTest::newRow("one Windows-1252 byte among UTF-8") << QByteArray("M\xC3\xBCller\r\nWei\xDF\r\n") << 2;
+    QTest::newRow("bad byte first") << QByteArray("Wei\xDF\nM\xC3\xBCller\n") << 1;
+    QTest::newRow("plain Windows-1252") << QByteArray("Wei\xDF\r\nM\xFCller\r\n") << 0;
+    QTest::newRow("valid UTF-8") << QByteArray("M\xC3\xBCller\r\n") << 0;
+}
+
+void TestTextFile::mixedUtf8NamesItsFirstBadLine()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, line);
+    QTemporaryDir dir;
+    QFile f(dir.filePath("QuarnelList.txt"));
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+    f.close();
+    const ListFile list = readListFile(f.fileName());
+    QCOMPARE(int(list.outcome), int(ListFile::Outcome::Read));
+    if (line == 0)
+        QCOMPARE(list.warning, QString());
+    else
+        QCOMPARE(list.warning,
+                 QStringLiteral("Die Datei \"%1\" enthält UTF-8-Zeichen, aber Zeile %2 ist kein UTF-8.\n\r"
+                                "Die Datei wurde deshalb als Windows-1252 gelesen; bitte prüfen Sie "
+                                "die Einträge und speichern Sie die Datei als UTF-8.")
+                     .arg(f.fileName())
+                     .arg(line));
 }
 
 QTEST_APPLESS_MAIN(TestTextFile)
