@@ -1,6 +1,7 @@
 #include "AtomicFile.h"
 
 #include <cerrno>
+#include <cstdio>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -201,6 +202,29 @@ ReadFile readRegularFile(const QString &path, qint64 limit)
     }
     out.ok = true;
     return out;
+}
+
+KeptFile keepUnderFreeName(const QString &from, const QString &dir, const QString &stem, const QString &ext)
+{
+    const QByteArray source = QFile::encodeName(from);
+    for (int n = 1; n < 10000; ++n) {
+        const QString to = dir + stem + (n == 1 ? QString() : QStringLiteral("-%1").arg(n)) + ext;
+        const QByteArray target = QFile::encodeName(to);
+        int rc = ::renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE);
+        if (rc != 0 && errno == EINVAL) {
+            // A file system without the flag: a second name, then the first goes.
+            rc = ::link(source.constData(), target.constData());
+            if (rc == 0)
+                ::unlink(source.constData());
+        }
+        if (rc == 0) {
+            syncFolder(to);
+            return {to, QString()};
+        }
+        if (errno != EEXIST)
+            return {QString(), reasonOf(errno)};
+    }
+    return {QString(), reasonOf(EEXIST)};
 }
 
 void removeStaleTemporaries(const QString &folder, const QStringList &namePatterns)

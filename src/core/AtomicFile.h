@@ -35,3 +35,12 @@ struct ReadFile {
     QString error;
 };
 ReadFile readRegularFile(const QString &path, qint64 limit);
+
+// Gives file `from` the first free name of "<stem><ext>", "<stem>-2<ext>",
+// "<stem>-3<ext>", … in folder dir (with separator), never replacing a file.
+// The new path, or the German reason why the file keeps its name.
+struct KeptFile {
+    QString path;
+    QString error;
+};
+KeptFile keepUnderFreeName(const QString &from, const QString &dir, const QString &stem, const QString &ext);

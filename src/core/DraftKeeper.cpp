@@ -1,9 +1,60 @@
 #include "DraftKeeper.h"
 
-#include <QDateTime>
+#include <QCryptographicHash>
 #include <QFile>
+#include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
 
 #include "AtomicFile.h"
+
+namespace {
+
+// Far beyond any draft a form can hold.
+constexpr qint64 MaxDraftBytes = 64 * 1024 * 1024;
+
+QString sha256(const QByteArray &bytes)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+}
+
+} // namespace
+
+// A lock held while the copy runs: flock() on a hidden file of the draft's,
+// which the system releases when the copy ends, however it ends.
+class DraftLock {
+public:
+    explicit DraftLock(int fd)
+        : fd_(fd)
+    {
+    }
+    ~DraftLock() { ::close(fd_); }
+    DraftLock(const DraftLock &) = delete;
+    DraftLock &operator=(const DraftLock &) = delete;
+
+private:
+    int fd_;
+};
+
+namespace {
+
+std::unique_ptr<DraftLock> lockOf(const QString &draftDir, int slot)
+{
+    const QString name = slot == 1 ? QStringLiteral(".Nembra-Entwurf.lock")
+                                   : QStringLiteral(".Nembra-Entwurf-%1.lock").arg(slot);
+    const int fd = ::open(QFile::encodeName(draftDir + name).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return nullptr;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    return std::make_unique<DraftLock>(fd);
+}
+
+} // namespace
 
 DraftKeeper::DraftKeeper(const QString &draftDir, Capture capture, QObject *parent)
     : QObject(parent)
@@ -12,12 +63,25 @@ DraftKeeper::DraftKeeper(const QString &draftDir, Capture capture, QObject *pare
 {
     timer_.setSingleShot(true);
     timer_.setInterval(DelayMs);
-    connect(&timer_, &QTimer::timeout, this, &DraftKeeper::write);
+    connect(&timer_, &QTimer::timeout, this, [this] { write(); });
+    // The first draft no running copy holds; where no lock can be made (a
+    // folder without rights), the first, whose writes then fail and say so.
+    for (int slot = 1; slot <= MaxCopies && !lock_; ++slot)
+        if ((lock_ = lockOf(draftDir_, slot)))
+            slot_ = slot;
+}
+
+DraftKeeper::~DraftKeeper() = default;
+
+QString DraftKeeper::slotPath(int slot) const
+{
+    return draftDir_
+        + (slot == 1 ? QLatin1String(Draft::FileName) : QStringLiteral("Nembra-Entwurf-%1.json").arg(slot));
 }
 
 QString DraftKeeper::path() const
 {
-    return draftDir_ + QLatin1String(Draft::FileName);
+    return slotPath(slot_);
 }
 
 void DraftKeeper::changed()
@@ -26,48 +90,99 @@ void DraftKeeper::changed()
         timer_.start();
 }
 
-void DraftKeeper::write()
+std::optional<QString> DraftKeeper::write()
 {
     timer_.stop();
-    const RecordDraft draft = capture_();
+    RecordDraft draft = capture_();
+    std::optional<QString> failed;
     if (draft == empty_) {
-        QFile::remove(path());
-        return;
+        if (QFile::exists(path()) && !QFile::remove(path()))
+            failed = QStringLiteral("Der alte Entwurf kann nicht entfernt werden.");
+    } else {
+        draft.savedTo = savingTo_;
+        draft.savedSha256 = savingSha256_;
+        failed = writeFileAtomically(path(), Draft::toBytes(draft));
     }
-    // A draft that cannot be written is no reason to interrupt the user
-    // every second; the save itself reports its failures.
-    writeFileAtomically(path(), Draft::toBytes(draft));
+    const bool wasFailing = failure_.has_value();
+    failure_ = failed;
+    if (failed && !wasFailing)
+        emit protectionLost(*failed);
+    return failed;
+}
+
+void DraftKeeper::saving(const QString &csvPath, const QByteArray &bytes)
+{
+    savingTo_ = QFileInfo(csvPath).absoluteFilePath();
+    savingSha256_ = sha256(bytes);
+    write();
+    savingTo_.clear();
+    savingSha256_.clear();
 }
 
 void DraftKeeper::saved()
 {
     timer_.stop();
     QFile::remove(path());
+    failure_.reset();
 }
 
-DraftKeeper::Left DraftKeeper::takeLeft()
+void DraftKeeper::keepAside(Left &left, const QString &stem)
 {
-    Left left;
-    QFile file(path());
-    if (!file.open(QIODevice::ReadOnly))
-        return left;
-    const std::optional<RecordDraft> draft = Draft::fromBytes(file.readAll());
-    file.close();
-    if (draft) {
-        left.kind = Left::Kind::Draft;
-        left.draft = *draft;
-        return left;
+    const KeptFile kept = keepUnderFreeName(left.path, draftDir_, stem, QStringLiteral(".json"));
+    left.keptAs = kept.path;
+    left.error = kept.error;
+}
+
+QList<DraftKeeper::Left> DraftKeeper::takeLeft()
+{
+    QList<Left> found;
+    QList<int> order{slot_};
+    for (int slot = 1; slot <= MaxCopies; ++slot)
+        if (slot != slot_)
+            order.append(slot);
+    for (int slot : order) {
+        if (!QFileInfo::exists(slotPath(slot)))
+            continue;
+        // Another copy's draft only when that copy no longer runs.
+        std::unique_ptr<DraftLock> held;
+        if (slot != slot_ && !(held = lockOf(draftDir_, slot)))
+            continue;
+        Left left;
+        left.path = slotPath(slot);
+        left.written = QFileInfo(left.path).lastModified();
+        const ReadFile file = readRegularFile(left.path, MaxDraftBytes);
+        const std::optional<RecordDraft> draft = file.ok ? Draft::fromBytes(file.bytes) : std::nullopt;
+        if (!draft) {
+            left.kind = Left::Kind::Unreadable;
+            const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+            keepAside(left, QStringLiteral("Nembra-Entwurf-unlesbar-%1").arg(stamp));
+        } else if (!draft->savedTo.isEmpty()) {
+            const ReadFile csv = readRegularFile(draft->savedTo, MaxDraftBytes);
+            if (csv.ok && sha256(csv.bytes) == draft->savedSha256) {
+                left.kind = Left::Kind::Saved;
+                keepAside(left, QStringLiteral("Nembra-Entwurf-gespeichert"));
+            }
+        }
+        if (draft)
+            left.draft = *draft;
+        found.append(left);
     }
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    left.kind = Left::Kind::Unreadable;
-    left.keptAs = draftDir_ + QStringLiteral("Nembra-Entwurf-unlesbar-%1.json").arg(stamp);
-    QFile::rename(path(), left.keptAs);
-    return left;
+    return found;
 }
 
-void DraftKeeper::putAside()
+void DraftKeeper::adopt(const Left &left)
 {
-    const QString aside = draftDir_ + QStringLiteral("Nembra-Entwurf-verworfen.json");
-    QFile::remove(aside);
-    QFile::rename(path(), aside);
+    if (left.path == path())
+        return;
+    // The other copy's file becomes this copy's, so it is not offered twice.
+    if (!QFile::exists(path()) && QFile::rename(left.path, path()))
+        return;
+    // Written here first: the other file goes only once the record is safe.
+    if (!write())
+        QFile::remove(left.path);
+}
+
+void DraftKeeper::putAside(Left &left)
+{
+    keepAside(left, QStringLiteral("Nembra-Entwurf-verworfen"));
 }

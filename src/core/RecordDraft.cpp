@@ -18,7 +18,7 @@ QByteArray toBytes(const RecordDraft &draft)
     QJsonArray taxa;
     for (const TaxonRow &row : draft.taxa)
         taxa.append(QJsonArray{row.name, row.status, row.comment, row.count});
-    const QJsonObject root{
+    QJsonObject root{
         {"format", Format},
         {"saved", draft.saved.toString(Qt::ISODate)},
         {"texts", texts},
@@ -26,6 +26,10 @@ QByteArray toBytes(const RecordDraft &draft)
         {"observers", QJsonArray::fromStringList(draft.observers)},
         {"taxa", taxa},
     };
+    if (!draft.savedTo.isEmpty()) {
+        root.insert("savedTo", draft.savedTo);
+        root.insert("savedSha256", draft.savedSha256);
+    }
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
@@ -49,6 +53,13 @@ std::optional<RecordDraft> fromBytes(const QByteArray &bytes)
         draft.texts.insert(it.key(), it.value().toString());
     }
     draft.sampleType = root.value("sampleType").toInt(-1);
+    // Both or neither, each a text: anything else is no draft of ours.
+    if (root.contains("savedTo") || root.contains("savedSha256")) {
+        if (!root.value("savedTo").isString() || !root.value("savedSha256").isString())
+            return std::nullopt;
+        draft.savedTo = root.value("savedTo").toString();
+        draft.savedSha256 = root.value("savedSha256").toString();
+    }
     for (const QJsonValue &v : root.value("observers").toArray()) {
         if (!v.isString())
             return std::nullopt;

@@ -20,6 +20,11 @@ struct RecordDraft {
     int sampleType = -1;   // index of the sample-type combo
     QStringList observers; // the ticked observers
     QList<TaxonRow> taxa;  // the grid's rows below the header
+    // Written just before the record goes into its CSV file: that file and
+    // the SHA-256 of its bytes (hex). A draft left with them whose file holds
+    // exactly these bytes was saved; only the draft's removal was missed.
+    QString savedTo;
+    QString savedSha256;
 
     bool operator==(const RecordDraft &other) const
     {

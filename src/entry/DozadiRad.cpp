@@ -200,7 +200,7 @@ void TForm1::FormCreate()
     appVersionText() = GetAppVersion();
     // What a killed write left behind is of no use to anyone.
     removeStaleTemporaries(paths_.settingsDir, {QString::fromLatin1(AppSettings::FileName)});
-    removeStaleTemporaries(paths_.draftDir, {QString::fromLatin1(Draft::FileName)});
+    removeStaleTemporaries(paths_.draftDir, {QStringLiteral("Nembra-Entwurf*.json")});
     removeStaleTemporaries(dataDir(), {QStringLiteral("*.csv")});
 
     if (!loadList(QStringLiteral("TaxList.txt"), QStringLiteral("Artendatei"), TaxList_))
@@ -271,6 +271,13 @@ void TForm1::setupDraft()
     draft_ = new DraftKeeper(
         paths_.draftDir, [this] { return captureDraft(); }, this);
     draft_->setEmpty(captureDraft());
+    // Said once when it starts failing; the close asks before the record goes.
+    connect(draft_, &DraftKeeper::protectionLost, this, [](const QString &reason) {
+        messages().show(Messages::Kind::Warning,
+                        QStringLiteral("Der Datensatz kann zur Zeit nicht als Entwurf gesichert werden: %1\n\r"
+                                       "Speichern Sie ihn bald, sonst geht er beim Beenden verloren.")
+                            .arg(reason));
+    });
     if (!terminateRequested_)
         offerDraft();
 
@@ -343,26 +350,55 @@ void TForm1::writeDraft()
 
 void TForm1::offerDraft()
 {
-    const DraftKeeper::Left left = draft_->takeLeft();
-    if (left.kind == DraftKeeper::Left::Kind::Unreadable) {
-        messages().show(Messages::Kind::Warning,
-                        QStringLiteral("Der nicht gespeicherte Datensatz der letzten Sitzung kann nicht gelesen "
-                                       "werden.\n\rDie Datei wurde als \"%1\" aufbewahrt.")
-                            .arg(left.keptAs));
-        return;
+    bool restored = false;
+    int waiting = 0;
+    for (DraftKeeper::Left &left : draft_->takeLeft()) {
+        switch (left.kind) {
+        case DraftKeeper::Left::Kind::Unreadable:
+            messages().show(
+                Messages::Kind::Warning,
+                QStringLiteral("Der nicht gespeicherte Datensatz der letzten Sitzung kann nicht gelesen "
+                               "werden.\n\r")
+                    + (left.error.isEmpty()
+                           ? QStringLiteral("Die Datei wurde als \"%1\" aufbewahrt.").arg(left.keptAs)
+                           : QStringLiteral("Die Datei \"%1\" bleibt, wo sie ist: %2").arg(left.path, left.error)));
+            break;
+        case DraftKeeper::Left::Kind::Saved:
+            // Saved already; only the removal of the draft was missed.
+            break;
+        case DraftKeeper::Left::Kind::Draft: {
+            if (restored) {
+                ++waiting; // one record at a time: the next start offers it
+                break;
+            }
+            const QDateTime when = left.draft.saved.isValid() ? left.draft.saved : left.written;
+            const auto answer = messages().ask(
+                QStringLiteral("Es gibt einen nicht gespeicherten Datensatz vom %1 Uhr.\n\rSoll er wiederhergestellt "
+                               "werden?")
+                    .arg(when.toString(QStringLiteral("dd.MM.yyyy, HH:mm"))),
+                {QStringLiteral("&Wiederherstellen"), QStringLiteral("&Verwerfen"), true});
+            if (answer == Messages::Answer::Yes) {
+                restoreDraft(left.draft);
+                draft_->adopt(left);
+                restored = true;
+                break;
+            }
+            // Declined: put aside rather than lost, in case the answer was a slip.
+            draft_->putAside(left);
+            if (!left.error.isEmpty())
+                messages().show(Messages::Kind::Warning,
+                                QStringLiteral("Der verworfene Datensatz kann nicht beiseitegelegt werden: %1\n\r"
+                                               "Er bleibt in \"%2\".")
+                                    .arg(left.error, left.path));
+            break;
+        }
+        }
     }
-    if (left.kind != DraftKeeper::Left::Kind::Draft)
-        return;
-    const QString when = left.draft.saved.isValid() ? left.draft.saved.toString(QStringLiteral("dd.MM.yyyy, HH:mm"))
-                                                    : QStringLiteral("unbekannter Zeit");
-    const auto answer = messages().show(
-        Messages::Kind::Confirmation,
-        QStringLiteral("Es gibt einen nicht gespeicherten Datensatz vom %1 Uhr.\n\rSoll er wiederhergestellt werden?")
-            .arg(when));
-    if (answer == Messages::Answer::Yes)
-        restoreDraft(left.draft);
-    else
-        draft_->putAside();
+    if (waiting)
+        messages().show(Messages::Kind::Information,
+                        QStringLiteral("Es gibt %1 weitere nicht gespeicherte Datensätze anderer Programmfenster.\n\r"
+                                       "Sie werden beim nächsten Start angeboten.")
+                            .arg(waiting));
 }
 
 QString TForm1::searchedFolders() const
@@ -686,7 +722,10 @@ bool TForm1::locationsAgree()
     // database for good; the user decides.
     const std::optional<QString> question = locationDisagreement(m_ui->Edit5->text(), m_ui->ComboBox1->currentText(),
                                                                  m_ui->Edit6->text(), m_ui->ComboBox2->currentText());
-    if (!question || messages().show(Messages::Kind::Confirmation, *question) == Messages::Answer::Yes)
+    // Enter out of habit must not save the record the question is about.
+    if (!question
+        || messages().ask(*question, {QStringLiteral("&Ja"), QStringLiteral("Abbrechen"), false})
+            == Messages::Answer::Yes)
         return true;
     m_ui->Edit6->setFocus(Qt::OtherFocusReason);
     return false;
@@ -694,7 +733,9 @@ bool TForm1::locationsAgree()
 
 void TForm1::BtnSpeichernClick(QObject *)
 {
-    if (fieldChecksPass() && DatenVollstaendig() && locationsAgree())
+    // The completeness check first, in its order and with its messages; then
+    // the checks of the fields it does not cover; then the agreement question.
+    if (DatenVollstaendig() && fieldChecksPass() && locationsAgree())
         DatenSpeichern();
 }
 
@@ -838,6 +879,7 @@ bool TForm1::DatenSpeichern()
         }
     }
 
+    draft_->saving(path, prepared.bytes);
     if (const auto failure = writeFileAtomically(path, prepared.bytes))
         throw NembraError(QStringLiteral("Datei \"%1\" kann nicht erstellt werden. %2").arg(path, *failure));
     draft_->saved();
@@ -905,8 +947,20 @@ void TForm1::closeEvent(QCloseEvent *event)
 {
     // Closing the window ends the program at once, without a question; the
     // record typed so far is kept for the next start.
-    if (draft_->pending())
-        draft_->write();
+    if (draft_->pending() || draft_->failure()) {
+        // A last try; when the record cannot be kept, the user decides.
+        if (const auto failure = draft_->write()) {
+            const auto answer = messages().ask(
+                QStringLiteral("Der Datensatz kann nicht als Entwurf gesichert werden: %1\n\r"
+                               "Beim Beenden geht er verloren. Trotzdem beenden?")
+                    .arg(*failure),
+                {QStringLiteral("&Beenden"), QStringLiteral("Abbrechen"), false});
+            if (answer != Messages::Answer::Yes) {
+                event->ignore();
+                return;
+            }
+        }
+    }
     event->accept();
 }
 

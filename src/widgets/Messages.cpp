@@ -40,6 +40,20 @@ void setMessages(Messages *m)
     installed = m;
 }
 
+namespace {
+
+Messages::Answer askIn(QMessageBox &box, const Messages::Buttons &buttons)
+{
+    QPushButton *yes = box.addButton(buttons.yes, QMessageBox::YesRole);
+    QPushButton *cancel = box.addButton(buttons.no, QMessageBox::RejectRole);
+    box.setDefaultButton(buttons.yesIsDefault ? yes : cancel);
+    box.setEscapeButton(cancel);
+    box.exec();
+    return box.clickedButton() == yes ? Messages::Answer::Yes : Messages::Answer::Cancel;
+}
+
+} // namespace
+
 Messages::Answer DesktopMessages::show(Kind kind, const QString &caption, const QString &text)
 {
     QMessageBox box;
@@ -66,19 +80,24 @@ Messages::Answer DesktopMessages::show(Kind kind, const QString &caption, const 
         box.setIcon(QMessageBox::NoIcon);
         break;
     }
-    if (kind == Kind::Confirmation) {
-        QPushButton *yes = box.addButton(QStringLiteral("&Ja"), QMessageBox::YesRole);
-        QPushButton *cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
-        box.setDefaultButton(yes);
-        box.setEscapeButton(cancel);
-        box.exec();
-        return box.clickedButton() == yes ? Answer::Yes : Answer::Cancel;
-    }
+    if (kind == Kind::Confirmation)
+        return askIn(box, Buttons());
     QPushButton *ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     box.setDefaultButton(ok);
     box.setEscapeButton(ok);
     box.exec();
     return Answer::Ok;
+}
+
+Messages::Answer DesktopMessages::ask(const QString &text, const Buttons &buttons)
+{
+    QMessageBox box;
+    box.setWindowTitle(captionFor(Kind::Confirmation));
+    QString shown = text;
+    shown.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
+    box.setText(shown);
+    box.setIcon(QMessageBox::Question);
+    return askIn(box, buttons);
 }
 
 QString DesktopMessages::getSaveFileName(const SaveDialog &dialog)

@@ -31,11 +31,22 @@ public:
         QString fileName;
     };
 
+    // A question of kind Confirmation whose buttons say what they do, and
+    // whose default (what Enter presses) may be the cautious one.
+    struct Buttons {
+        QString yes = QStringLiteral("&Ja");
+        QString no = QStringLiteral("Abbrechen");
+        bool yesIsDefault = true;
+    };
+
     virtual ~Messages() = default;
 
     // Texts break lines with "\n\r" as the program writes them; the box shows
     // them as line breaks.
     virtual Answer show(Kind kind, const QString &caption, const QString &text) = 0;
+
+    // Yes for the first button, Cancel for the second (and for Esc).
+    virtual Answer ask(const QString &text, const Buttons &buttons) = 0;
 
     // The chosen full path, or an empty text when the user cancelled.
     virtual QString getSaveFileName(const SaveDialog &dialog) = 0;
@@ -53,5 +64,6 @@ class DesktopMessages : public Messages {
 public:
     using Messages::show;
     Answer show(Kind kind, const QString &caption, const QString &text) override;
+    Answer ask(const QString &text, const Buttons &buttons) override;
     QString getSaveFileName(const SaveDialog &dialog) override;
 };

@@ -1,4 +1,5 @@
 #include <QComboBox>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -89,11 +90,19 @@ int runChild(int argc, char *argv[], const QString &folder)
 class TestDraft : public QObject {
     Q_OBJECT
 private slots:
+    void cleanup() { fx_.reset(); }
     void killedProgramsRecordIsOfferedBack();
     void titleBarCloseKeepsTheRecord();
     void declinedDraftIsPutAside();
     void unreadableDraftIsKeptAside();
     void savedOrEmptiedRecordLeavesNoDraft();
+    void everyDeclinedDraftIsKept();
+    void draftWithoutItsTimeNamesTheFileTime();
+    void lostProtectionIsSaidOnceAndAtTheClose();
+    void twoCopiesKeepTwoDrafts();
+    void savedRecordIsNotOfferedAgain_data();
+    void savedRecordIsNotOfferedAgain();
+    void failedSaveIsOfferedAgain();
 
 private:
     FormFixture fx_;
@@ -212,6 +221,197 @@ void TestDraft::savedOrEmptiedRecordLeavesNoDraft()
     controlOf<QListWidget>(*fx_.form, "CheckListBox1")->item(2)->setCheckState(Qt::Unchecked);
     QTest::mouseClick(controlOf(*fx_.form, "BtnAlleSippenLoeschen"), Qt::LeftButton);
     QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(draftPath(*fx_.app)), 3000);
+    fx_.reset();
+}
+
+namespace {
+
+QByteArray contentOf(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace
+
+void TestDraft::everyDeclinedDraftIsKept()
+{
+    fx_.make(Taxa, Observers);
+    QByteArray drafts[2];
+    for (QByteArray &draft : drafts) {
+        typeRecord(*fx_.form);
+        controlOf<QLineEdit>(*fx_.form, "Edit3")->setText(&draft == drafts ? "erster" : "zweiter");
+        fx_.form->writeDraft();
+        draft = contentOf(draftPath(*fx_.app));
+        fx_.form.reset();
+        fx_.msgs->shown.clear();
+        fx_.msgs->answers = {Messages::Answer::Cancel};
+        fx_.form = std::make_unique<TForm1>(fx_.app->path());
+        // The buttons say what they do.
+        QCOMPARE(fx_.msgs->shown.size(), 1);
+        QCOMPARE(fx_.msgs->shown[0].buttons.yes, QStringLiteral("&Wiederherstellen"));
+        QCOMPARE(fx_.msgs->shown[0].buttons.no, QStringLiteral("&Verwerfen"));
+    }
+    QVERIFY(!QFile::exists(draftPath(*fx_.app)));
+    QCOMPARE(contentOf(fx_.app->path() + "Nembra-Entwurf-verworfen.json"), drafts[0]);
+    QCOMPARE(contentOf(fx_.app->path() + "Nembra-Entwurf-verworfen-2.json"), drafts[1]);
+    fx_.reset();
+}
+
+void TestDraft::draftWithoutItsTimeNamesTheFileTime()
+{
+    fx_.make(Taxa, Observers);
+    fx_.form.reset();
+    RecordDraft draft;
+    draft.texts.insert("Edit3", "ohne Zeit");
+    fx_.app->write(Draft::FileName, Draft::toBytes(draft));
+    const QDateTime written(QDate(2024, 6, 3), QTime(17, 45));
+    QFile file(draftPath(*fx_.app));
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(written, QFileDevice::FileModificationTime));
+    file.close();
+    fx_.form = std::make_unique<TForm1>(fx_.app->path());
+    QCOMPARE(fx_.msgs->texts(),
+             QStringList{"Es gibt einen nicht gespeicherten Datensatz vom 03.06.2024, 17:45 Uhr.\n\r"
+                         "Soll er wiederhergestellt werden?"});
+    QCOMPARE(controlOf<QLineEdit>(*fx_.form, "Edit3")->text(), QStringLiteral("ohne Zeit"));
+    fx_.reset();
+}
+
+void TestDraft::lostProtectionIsSaidOnceAndAtTheClose()
+{
+    fx_.make(Taxa, Observers);
+    QVERIFY(showActive(*fx_.form));
+    // A folder where the draft goes: no write can replace it, not even root's.
+    QVERIFY(QDir().mkdir(draftPath(*fx_.app)));
+    typeRecord(*fx_.form);
+    fx_.form->writeDraft();
+    controlOf<QLineEdit>(*fx_.form, "Edit3")->setText("noch einmal");
+    fx_.form->writeDraft();
+    QCOMPARE(fx_.msgs->shown.size(), 1);
+    QCOMPARE(fx_.msgs->shown[0].kind, Kind::Warning);
+    QVERIFY2(fx_.msgs->shown[0].text.startsWith("Der Datensatz kann zur Zeit nicht als Entwurf gesichert werden: "),
+             qPrintable(fx_.msgs->shown[0].text));
+
+    // The title-bar close asks, Enter keeps the window.
+    fx_.msgs->shown.clear();
+    fx_.msgs->answers = {Messages::Answer::Cancel};
+    QVERIFY(!fx_.form->close());
+    QVERIFY(fx_.form->isVisible());
+    QCOMPARE(fx_.msgs->shown.size(), 1);
+    QCOMPARE(fx_.msgs->shown[0].kind, Kind::Confirmation);
+    QVERIFY(fx_.msgs->shown[0].text.endsWith("Beim Beenden geht er verloren. Trotzdem beenden?"));
+    QVERIFY(!fx_.msgs->shown[0].buttons.yesIsDefault);
+    fx_.msgs->answers = {Messages::Answer::Yes};
+    QVERIFY(fx_.form->close());
+
+    // Once the draft can be written again, nothing more is asked.
+    fx_.form.reset();
+    QVERIFY(QDir().rmdir(draftPath(*fx_.app)));
+    fx_.msgs->shown.clear();
+    fx_.form = std::make_unique<TForm1>(fx_.app->path());
+    QVERIFY(showActive(*fx_.form));
+    typeRecord(*fx_.form);
+    QVERIFY(fx_.form->close());
+    QVERIFY(fx_.msgs->shown.isEmpty());
+    fx_.reset();
+}
+
+void TestDraft::twoCopiesKeepTwoDrafts()
+{
+    fx_.make(Taxa, Observers);
+    // A second copy started on the same folder while the first runs.
+    auto second = std::make_unique<TForm1>(fx_.app->path());
+    typeRecord(*fx_.form);
+    controlOf<QLineEdit>(*fx_.form, "Edit3")->setText("erste Kopie");
+    fx_.form->writeDraft();
+    typeRecord(*second);
+    controlOf<QLineEdit>(*second, "Edit3")->setText("zweite Kopie");
+    second->writeDraft();
+    QVERIFY(second->draftPath() != fx_.form->draftPath());
+    const QStringList first = shownRecord(*fx_.form), other = shownRecord(*second);
+    // Both end without a save (a crash would leave the same).
+    fx_.form.reset();
+    second.reset();
+
+    // The next start offers both: the first declined, the second taken.
+    fx_.msgs->shown.clear();
+    fx_.msgs->answers = {Messages::Answer::Cancel, Messages::Answer::Yes};
+    fx_.form = std::make_unique<TForm1>(fx_.app->path());
+    QCOMPARE(fx_.msgs->shown.size(), 2);
+    QCOMPARE(shownRecord(*fx_.form), other);
+    QVERIFY(contentOf(fx_.app->path() + "Nembra-Entwurf-verworfen.json").contains("erste Kopie"));
+    QVERIFY(contentOf(draftPath(*fx_.app)).contains("zweite Kopie"));
+    QVERIFY(!QFile::exists(fx_.app->path() + "Nembra-Entwurf-2.json"));
+    Q_UNUSED(first);
+    fx_.reset();
+}
+
+void TestDraft::savedRecordIsNotOfferedAgain_data()
+{
+    QTest::addColumn<bool>("fileAsSaved");
+    QTest::newRow("file holds the record") << true;
+    QTest::newRow("file differs: the save did not finish") << false;
+}
+
+// The draft names the file before the file is written; a save that fails
+// leaves a draft that is offered again.
+void TestDraft::failedSaveIsOfferedAgain()
+{
+    fx_.make(Taxa, Observers);
+    QVERIFY(showActive(*fx_.form));
+    typeRecord(*fx_.form);
+    const QString csv = fx_.app->path() + "Data/fehlt/x.csv";
+    fx_.msgs->savePath = csv;
+    QTest::mouseClick(controlOf(*fx_.form, "BtnSpeichern"), Qt::LeftButton);
+    QVERIFY(!QFile::exists(csv));
+    const std::optional<RecordDraft> left = Draft::fromBytes(contentOf(draftPath(*fx_.app)));
+    QVERIFY(left);
+    QCOMPARE(left->savedTo, csv);
+    fx_.form.reset();
+    fx_.msgs->shown.clear();
+    fx_.form = std::make_unique<TForm1>(fx_.app->path());
+    QCOMPARE(fx_.msgs->shown.size(), 1);
+    QCOMPARE(fx_.msgs->shown[0].kind, Kind::Confirmation);
+}
+
+// A kill between the finished CSV file and the removal of the draft.
+void TestDraft::savedRecordIsNotOfferedAgain()
+{
+    QFETCH(bool, fileAsSaved);
+    fx_.make(Taxa, Observers);
+    QVERIFY(showActive(*fx_.form));
+    typeRecord(*fx_.form);
+    fx_.form->writeDraft();
+    const QByteArray draftBefore = contentOf(draftPath(*fx_.app));
+    const QString csv = fx_.app->path() + "Data/x.csv";
+    fx_.msgs->savePath = csv;
+    QTest::mouseClick(controlOf(*fx_.form, "BtnSpeichern"), Qt::LeftButton);
+    QVERIFY(QFile::exists(csv));
+    fx_.form.reset();
+    // What the draft said just before the file was written, as the kill left it.
+    std::optional<RecordDraft> left = Draft::fromBytes(draftBefore);
+    QVERIFY(left);
+    left->savedTo = csv;
+    left->savedSha256 = QString::fromLatin1(
+        QCryptographicHash::hash(contentOf(csv), QCryptographicHash::Sha256).toHex());
+    fx_.app->write(Draft::FileName, Draft::toBytes(*left));
+    if (!fileAsSaved) {
+        QFile f(csv);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write("\"halb");
+    }
+
+    fx_.msgs->shown.clear();
+    fx_.form = std::make_unique<TForm1>(fx_.app->path());
+    if (fileAsSaved) {
+        QVERIFY(fx_.msgs->shown.isEmpty());
+        QVERIFY(!QFile::exists(draftPath(*fx_.app)));
+        QVERIFY(QFile::exists(fx_.app->path() + "Nembra-Entwurf-gespeichert.json"));
+    } else {
+        QCOMPARE(fx_.msgs->shown.size(), 1);
+        QCOMPARE(fx_.msgs->shown[0].kind, Kind::Confirmation);
+    }
     fx_.reset();
 }
 

@@ -52,6 +52,9 @@ private slots:
     void saveRunsTheFieldChecksFirst_data();
     void saveRunsTheFieldChecksFirst();
     void pastedLineBreaksBecomeBlanks();
+    void pastedCellIsItsValue_data();
+    void pastedCellIsItsValue();
+    void saveChecksCompletenessFirst();
     void locationsMustAgreeBeforeSaving_data();
     void locationsMustAgreeBeforeSaving();
     void inputMethodAndAltGrFiltered();
@@ -661,6 +664,9 @@ void TestFieldValidation::locationsMustAgreeBeforeSaving()
     const RecordingMessages::Shown &question = fx_.msgs->shown.constFirst();
     QCOMPARE(question.kind, Messages::Kind::Confirmation);
     QCOMPARE(question.caption, QStringLiteral("Bestätigen"));
+    // Enter out of habit cancels; "Ja" is Alt+J away.
+    QCOMPARE(question.buttons.yes, QStringLiteral("&Ja"));
+    QVERIFY(!question.buttons.yesIsDefault);
     QVERIFY2(question.text.contains("\"" + grid + "\"") && question.text.contains("im Raster \"" + named),
              qPrintable(question.text));
     if (!saved) {
@@ -669,12 +675,70 @@ void TestFieldValidation::locationsMustAgreeBeforeSaving()
     }
 }
 
+// A spreadsheet cell comes with a line end: what is pasted is the value,
+// wherever the cursor stands; inside, a line end stays a blank.
+void TestFieldValidation::pastedCellIsItsValue_data()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("before"); // the field's text, the cursor at "|"
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("radius with its line end") << "Edit2"
+                                              << "|"
+                                              << "25\n"
+                                              << "25";
+    QTest::newRow("coordinate with CR LF") << "Edit5"
+                                           << "|"
+                                           << "3512345;5412345\r\n"
+                                           << "3512345;5412345";
+    QTest::newRow("blanks and line ends around") << "Edit3"
+                                                 << "|"
+                                                 << " \r\n Wald \r\n"
+                                                 << "Wald";
+    QTest::newRow("into the middle") << "Edit3"
+                                     << "am |Rand"
+                                     << "Weg\n"
+                                     << "am WegRand";
+    QTest::newRow("line end inside stays a blank") << "Edit3"
+                                                   << "|"
+                                                   << "Wald\r\nRand\n"
+                                                   << "Wald Rand";
+    QTest::newRow("blanks without a line end stay") << "Edit3"
+                                                    << "am|"
+                                                    << " Weg "
+                                                    << "am Weg ";
+}
+
+void TestFieldValidation::pastedCellIsItsValue()
+{
+    QFETCH(QString, field);
+    QFETCH(QString, before);
+    QFETCH(QString, pasted);
+    QFETCH(QString, after);
+    QLineEdit *target = edit(qPrintable(field));
+    target->setText(QString(before).remove(u'|'));
+    target->setFocus();
+    target->setCursorPosition(int(before.indexOf(u'|')));
+    QApplication::clipboard()->setText(pasted);
+    press(Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(target->text(), after);
+}
+
+// An empty form with a bad date hears first what the record lacks.
+void TestFieldValidation::saveChecksCompletenessFirst()
+{
+    edit("Edit4")->setText("99.99.2099");
+    QTest::mouseClick(control("BtnSpeichern"), Qt::LeftButton);
+    QCOMPARE(fx_.msgs->texts(), QStringList{"Ohne Arten macht das Ganze keinen Sinn!"});
+    QCOMPARE(fx_.msgs->shown[0].kind, Messages::Kind::InputCheck);
+}
+
 void TestFieldValidation::pastedLineBreaksBecomeBlanks()
 {
     QApplication::clipboard()->setText("Wald am\r\nRand\tNord\n");
     edit("Edit3")->setFocus();
     press(Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(edit("Edit3")->text(), QStringLiteral("Wald am Rand Nord "));
+    QCOMPARE(edit("Edit3")->text(), QStringLiteral("Wald am Rand Nord"));
 
     // The whole record saved: every line of the file has its 14 fields.
     addTaxon();
@@ -694,7 +758,7 @@ void TestFieldValidation::pastedLineBreaksBecomeBlanks()
     QCOMPARE(lines.size(), 3); // header, one taxon, nothing after the last line end
     for (const QByteArray &line : lines.mid(0, 2))
         QCOMPARE(line.count("\",\""), 13);
-    QVERIFY(lines[1].contains("\"Wald am Rand Nord \""));
+    QVERIFY(lines[1].contains("\"Wald am Rand Nord\""));
     QVERIFY(lines[1].contains("\"Hang oben\""));
 }
 

@@ -12,12 +12,22 @@ RecordingMessages::~RecordingMessages()
 
 Messages::Answer RecordingMessages::show(Kind kind, const QString &caption, const QString &text)
 {
-    shown.append({kind, caption, text});
+    shown.append({kind, caption, text, Buttons()});
     if (onShow)
         onShow(shown.constLast());
     if (!answers.isEmpty())
         return answers.takeFirst();
     return kind == Kind::Confirmation ? Answer::Yes : Answer::Ok;
+}
+
+Messages::Answer RecordingMessages::ask(const QString &text, const Buttons &buttons)
+{
+    shown.append({Kind::Confirmation, captionFor(Kind::Confirmation), text, buttons});
+    if (onShow)
+        onShow(shown.constLast());
+    if (!answers.isEmpty())
+        return answers.takeFirst();
+    return Answer::Yes;
 }
 
 QString RecordingMessages::getSaveFileName(const SaveDialog &dialog)

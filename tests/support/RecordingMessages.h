@@ -15,6 +15,7 @@ public:
         Kind kind;
         QString caption;
         QString text;
+        Buttons buttons; // of a question: what its buttons say, which is the default
     };
 
     RecordingMessages();
@@ -22,6 +23,7 @@ public:
 
     using Messages::show;
     Answer show(Kind kind, const QString &caption, const QString &text) override;
+    Answer ask(const QString &text, const Buttons &buttons) override;
     QString getSaveFileName(const SaveDialog &dialog) override;
 
     QList<Shown> shown;
