@@ -11,6 +11,9 @@ NembraApplication::NembraApplication(int &argc, char **argv)
     : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("Nembra"));
+    // The window belongs to its menu entry: docks and task bars show the
+    // entry's name and icon (Wayland's app id, the desktop file's id).
+    setDesktopFileName(QStringLiteral("de.nembra.Nembra"));
     // No display name: window captions stay exactly the program's own.
     setApplicationVersion(QStringLiteral(NEMBRA_VERSION_TEXT));
     Q_INIT_RESOURCE(app);

@@ -935,9 +935,14 @@ void TForm1::LMDButton1Click(QObject *)
         if (picked && !picked->coordinate.isEmpty()) {
             m_ui->Edit5->setText(pickedCoordinateToLtln(picked->coordinate));
             m_ui->ComboBox1->setCurrentIndex(0);
-            // A grid reference the user typed is never replaced.
-            if (m_ui->Edit6->text().isEmpty() && !picked->gridReference.isEmpty())
+            // A grid reference the user typed is never replaced; one that
+            // the last pick filled in, unchanged since, follows the new point.
+            const QString grid = m_ui->Edit6->text();
+            const bool fromPick = !gridFromPick_.isEmpty() && grid == gridFromPick_;
+            if (grid.isEmpty() || fromPick) {
                 m_ui->Edit6->setText(picked->gridReference);
+                gridFromPick_ = picked->gridReference;
+            }
         }
     }
     m_ui->Edit5->setFocus(Qt::OtherFocusReason);

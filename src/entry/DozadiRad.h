@@ -181,4 +181,6 @@ private:
     quint16 tilePort_ = DefaultTilePort;
     std::function<QDate()> today_ = [] { return QDate::currentDate(); };
     DraftKeeper *draft_ = nullptr;
+    // The grid reference the last map pick put into Edit6.
+    QString gridFromPick_;
 };

@@ -321,8 +321,8 @@ void TForm2::WriteStartLocation(const QString &sLat, const QString &sLong)
 {
     QString reason;
     if (!AppSettings::writeStartLocation(settingsDir_, {sLat, sLong}, &reason)) {
-        const QString message = QStringLiteral("In %1 kann nicht geschrieben werden")
-                                    .arg(AppSettings::settingsPath(settingsDir_));
+        const QString message = QStringLiteral("In %1 kann nicht geschrieben werden: %2")
+                                    .arg(AppSettings::settingsPath(settingsDir_), reason);
         writeError_ = message;
         throw NembraError(message);
     }

@@ -82,7 +82,7 @@ void TestAbout::linkLabelsOpenTheirTarget()
         const char *target;
     } links[] = {{"Label10", "Google Maps", "https://maps.google.com/"},
                  {"Label11", "GeoNames", "https://www.geonames.org/"},
-                 {"Label4", "nembra@example.org", "mailto:nembra@example.org"}};
+                 {"Label4", "entwicklung@nembra.de", "mailto:entwicklung@nembra.de"}};
     for (const auto &link : links) {
         auto *label = controlOf<QLabel>(about, link.label);
         QCOMPARE(label->text(), QString::fromUtf8(link.text));

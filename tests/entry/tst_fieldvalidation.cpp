@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTcpServer>
 #include <QTest>
 
 #include "AppFolder.h"
@@ -55,6 +56,7 @@ private slots:
     void pastedCellIsItsValue_data();
     void pastedCellIsItsValue();
     void saveChecksCompletenessFirst();
+    void gridReferenceFollowsThePick();
     void locationsMustAgreeBeforeSaving_data();
     void locationsMustAgreeBeforeSaving();
     void inputMethodAndAltGrFiltered();
@@ -722,6 +724,38 @@ void TestFieldValidation::pastedCellIsItsValue()
     QApplication::clipboard()->setText(pasted);
     press(Qt::Key_V, Qt::ControlModifier);
     QCOMPARE(target->text(), after);
+}
+
+// The map picker stands in as a function; the connectivity check reaches a
+// listener on this machine.
+void TestFieldValidation::gridReferenceFollowsThePick()
+{
+    QTcpServer tileHost;
+    QVERIFY(tileHost.listen(QHostAddress::LocalHost));
+    fx_.form->setPingHost("127.0.0.1");
+    fx_.form->setTileProbe("127.0.0.1", tileHost.serverPort());
+    QList<MapPickResult> picks;
+    fx_.form->setMapPicker([&picks](const MapPickRequest &) -> std::optional<MapPickResult> {
+        return picks.isEmpty() ? std::nullopt : std::optional(picks.takeFirst());
+    });
+    auto pick = [&](const QString &cell) {
+        picks = {{"49.45187, 6.660718", cell}};
+        QTest::mouseClick(control("LMDButton1"), Qt::LeftButton);
+    };
+    pick("6505/143");
+    QCOMPARE(edit("Edit6")->text(), QStringLiteral("6505/143"));
+    // The second pick's cell replaces the first one's, which nobody typed.
+    pick("6505/144");
+    QCOMPARE(edit("Edit6")->text(), QStringLiteral("6505/144"));
+    // A point outside the grid leaves no cell of an earlier point behind.
+    pick("");
+    QCOMPARE(edit("Edit6")->text(), QString());
+    pick("6505/211");
+    // Typed by the user: it stays, whatever is picked.
+    edit("Edit6")->setText("6505/2");
+    pick("6505/144");
+    QCOMPARE(edit("Edit6")->text(), QStringLiteral("6505/2"));
+    QVERIFY(fx_.msgs->shown.isEmpty());
 }
 
 // An empty form with a bad date hears first what the record lacks.

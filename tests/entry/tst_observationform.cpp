@@ -28,6 +28,7 @@ using Kind = Messages::Kind;
 class TestObservationForm : public QObject {
     Q_OBJECT
 private slots:
+    void windowBelongsToItsMenuEntry();
     void controlsAndInitialContents();
     void requiredFieldsAreYellow_data();
     void requiredFieldsAreYellow();
@@ -396,6 +397,17 @@ void TestObservationForm::errorInHandlerIsShownAndProgramGoesOn()
     QCOMPARE(msgs.shown.size(), 2);
     QCOMPARE(msgs.shown[1].text, QStringLiteral("unerwartet"));
     QVERIFY(button.isVisible());
+}
+
+// Docks and task bars find the menu entry of the window: by the desktop
+// file's id (Wayland) and by the window class (X11).
+void TestObservationForm::windowBelongsToItsMenuEntry()
+{
+    QFile entry(QStringLiteral(NEMBRA_SOURCE_DIR "/packaging/de.nembra.Nembra.desktop"));
+    QVERIFY(entry.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(entry.readAll());
+    QCOMPARE(QGuiApplication::desktopFileName() + ".desktop", QFileInfo(entry.fileName()).fileName());
+    QVERIFY(text.contains("\nStartupWMClass=" + QCoreApplication::applicationName() + "\n"));
 }
 
 NEMBRA_WIDGET_TEST_MAIN(TestObservationForm)

@@ -23,6 +23,7 @@
 #include "KartenPunkte.h"
 #include "MapGrid.h"
 #include "NembraApplication.h"
+#include "NembraError.h"
 #include "Ping5.h"
 #include "RecordingMessages.h"
 #include "WBContainer.h"
@@ -51,6 +52,7 @@ private slots:
     void returnTakesOverTheCoordinate_data();
     void returnTakesOverTheCoordinate();
     void closingStoresTheCentre();
+    void failedCentreWriteNamesItsReason();
     void secondOpeningKeepsTheMap();
     void failedConnectivityOpensNothing();
     void pageValuesMustBePlainNumbers();
@@ -293,6 +295,21 @@ void TestMapPicker::returnTakesOverTheCoordinate()
     QCOMPARE(formEdit("Edit5")->text(), QStringLiteral("3512345;5412345"));
     QCOMPARE(controlOf<QComboBox>(*form_, "ComboBox1")->currentIndex(), 2);
     QCOMPARE(form_->focusWidget(), formEdit("Edit5"));
+}
+
+void TestMapPicker::failedCentreWriteNamesItsReason()
+{
+    QVERIFY(QDir().mkdir(app_->path() + "Nembra.ini"));
+    QString message;
+    try {
+        TExtJavaScript(qApp).NewCenterCoordinate("50.1", "8.2");
+    } catch (const NembraError &e) {
+        message = e.message();
+    }
+    QCOMPARE(message,
+             "In " + app_->path()
+                 + "Nembra.ini kann nicht geschrieben werden: "
+                   "Die Datei kann nicht gelesen werden: Es ist keine gewöhnliche Datei.");
 }
 
 void TestMapPicker::closingStoresTheCentre()
