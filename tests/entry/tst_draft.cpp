@@ -11,6 +11,8 @@
 
 #include <csignal>
 
+#include <unistd.h>
+
 #include "RecordDraft.h"
 #include "TStringGrid.h"
 #include "WidgetTest.h"
@@ -103,6 +105,7 @@ private slots:
     void savedRecordIsNotOfferedAgain_data();
     void savedRecordIsNotOfferedAgain();
     void failedSaveIsOfferedAgain();
+    void unreadableDraftThatCannotMoveIsSaidSo();
 
 private:
     FormFixture fx_;
@@ -413,6 +416,26 @@ void TestDraft::savedRecordIsNotOfferedAgain()
         QCOMPARE(fx_.msgs->shown[0].kind, Kind::Confirmation);
     }
     fx_.reset();
+}
+
+// "… wurde als … aufbewahrt" only when it was: in a folder the user may not
+// write to, the file keeps its name and the message says why.
+void TestDraft::unreadableDraftThatCannotMoveIsSaidSo()
+{
+    if (::geteuid() == 0)
+        QSKIP("root may rename in any folder; runs as a normal user in tst_draft_user");
+    fx_.make(Taxa, Observers);
+    fx_.form.reset();
+    fx_.app->write(Draft::FileName, "{ kaputt");
+    const QString folder = fx_.app->path();
+    QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+    fx_.form = std::make_unique<TForm1>(folder);
+    QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QCOMPARE(fx_.msgs->texts(),
+             QStringList{"Der nicht gespeicherte Datensatz der letzten Sitzung kann nicht gelesen werden.\n\r"
+                         "Die Datei \""
+                         + draftPath(*fx_.app) + "\" bleibt, wo sie ist: Zugriff verweigert."});
+    QCOMPARE(contentOf(draftPath(*fx_.app)), QByteArray("{ kaputt"));
 }
 
 int main(int argc, char *argv[])
