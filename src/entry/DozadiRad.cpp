@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -16,6 +17,11 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QTimer>
+#include <QLabel>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QScrollArea>
+#include <QShortcut>
 #include <QToolButton>
 
 #include "About.h"
@@ -98,8 +104,7 @@ void TForm1::setupControls()
 {
     Q_INIT_RESOURCE(icons);
     applyFormFont(this, 8);
-    // The client area below the menu is 652 × 528 pixels.
-    setFixedSize(652, 528 + menuBar()->sizeHint().height());
+    setupGrowth();
 
     for (QWidget *w : m_ui->Panel1->findChildren<QWidget *>())
         if (w->property("requiredField").toBool())
@@ -192,6 +197,152 @@ void TForm1::setupControls()
     new FocusFilter(m_ui->ComboBox1, {}, [this](QObject *sender) { ComboBox1Exit(sender); });
     new FocusFilter(m_ui->ComboBox2, {}, [this](QObject *sender) { ComboBox2Exit(sender); });
     new FocusFilter(m_ui->CheckListBox1, [this](QObject *sender) { CheckListBox1Enter(sender); }, {});
+
+    // Enter moves on from the observers (Space ticks) and from the closed
+    // sample-type list, as from every other event field.
+    auto enterMovesOn = [](QWidget *control) {
+        new KeyDownFilter(control, [control](QObject *, int &key, Qt::KeyboardModifiers mods) {
+            if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !(mods & ~Qt::KeypadModifier)) {
+                key = 0;
+                focusNextControl(control);
+            }
+        });
+    };
+    enterMovesOn(m_ui->CheckListBox1);
+    enterMovesOn(m_ui->LMDImageComboBox1);
+
+    // The map from anywhere in the form.
+    auto *mapKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_K), this);
+    connect(mapKey, &QShortcut::activated, m_ui->LMDButton1, &QToolButton::click);
+
+    // The taxon grid by keyboard: Del deletes the current row, Ctrl+Z brings
+    // back what was deleted last (the edits keep their own Ctrl+Z).
+    new KeyDownFilter(m_ui->ArtenStrGr1, [this](QObject *, int &key, Qt::KeyboardModifiers mods) {
+        if (key == Qt::Key_Delete && mods == Qt::NoModifier) {
+            key = 0;
+            guarded([this] { BtnSippeLoeschenClick(m_ui->ArtenStrGr1); });
+        }
+    });
+    auto *undo = new QShortcut(QKeySequence::Undo, this);
+    connect(undo, &QShortcut::activated, this, [this] { guarded([this] { restoreDeletedTaxa(); }); });
+    taxonCount_ = new QLabel(m_ui->Panel1);
+    taxonCount_->setObjectName(QStringLiteral("LabelSippen"));
+    taxonCount_->setGeometry(16, 505, 300, 13);
+    QAbstractItemModel *rows = m_ui->ArtenStrGr1->model();
+    connect(rows, &QAbstractItemModel::rowsInserted, this, [this] { showTaxonCount(); });
+    connect(rows, &QAbstractItemModel::rowsRemoved, this, [this] { showTaxonCount(); });
+
+    // Coordinates as GPS units and web maps write them, typed or pasted.
+    connect(m_ui->Edit5, &QLineEdit::textEdited, this, [this](const QString &text) {
+        if (spatialReferenceSystem(m_ui->ComboBox1->currentText()) != ReferenceSystem::LTLN)
+            return;
+        const QString written = ltlnAsTyped(text);
+        if (written != text) {
+            const int cursor = m_ui->Edit5->cursorPosition();
+            m_ui->Edit5->setText(written);
+            m_ui->Edit5->setCursorPosition(cursor);
+        }
+    });
+}
+
+namespace {
+
+// The client area below the menu as laid out: 652 × 528 pixels.
+const QSize FormSize(652, 528);
+
+} // namespace
+
+void TForm1::setupGrowth()
+{
+    // The form lies in a scroll area: larger than its size, the grid and the
+    // description grow; on a screen smaller than it, the form scrolls.
+    QWidget *content = takeCentralWidget();
+    content->setMinimumSize(FormSize);
+    auto *scroll = new QScrollArea(this);
+    scroll->setObjectName(QStringLiteral("FormScroll"));
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setFocusPolicy(Qt::NoFocus);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(content);
+    setCentralWidget(scroll);
+    for (QWidget *w : std::initializer_list<QWidget *>{m_ui->Panel1, m_ui->ArtenStrGr1, m_ui->Memo1,
+                                                       m_ui->BtnSippeLoeschen, m_ui->BtnAlleSippenLoeschen,
+                                                       m_ui->BtnSpeichern, m_ui->BtnEnde})
+        laidOut_.insert(w, w->geometry());
+    content_ = content;
+    content->installEventFilter(this);
+    // The field that gets the focus comes into view.
+    connect(qApp, &QApplication::focusChanged, this, [scroll, content](QWidget *, QWidget *now) {
+        if (now && content->isAncestorOf(now))
+            scroll->ensureWidgetVisible(now, 8, 8);
+    });
+    const QSize window(FormSize.width(), FormSize.height() + menuBar()->sizeHint().height());
+    setMinimumSize(window);
+    resize(window);
+}
+
+void TForm1::growTo(const QSize &contentSize)
+{
+    const int dw = qMax(0, contentSize.width() - FormSize.width());
+    const int dh = qMax(0, contentSize.height() - FormSize.height());
+    auto place = [this](QWidget *w, int dx, int dy, int grow, int growDown) {
+        const QRect r = laidOut_.value(w);
+        w->setGeometry(r.x() + dx, r.y() + dy, r.width() + grow, r.height() + growDown);
+    };
+    place(m_ui->Panel1, 0, 0, dw, dh);
+    place(m_ui->ArtenStrGr1, 0, 0, dw, dh);
+    place(m_ui->Memo1, 0, 0, dw, 0);
+    // The two taxon buttons stay beside the top of the grid, at its right.
+    place(m_ui->BtnSippeLoeschen, dw, 0, 0, 0);
+    place(m_ui->BtnAlleSippenLoeschen, dw, 0, 0, 0);
+    place(m_ui->BtnSpeichern, dw, dh, 0, 0);
+    place(m_ui->BtnEnde, dw, dh, 0, 0);
+    taxonCount_->move(16, 505 + dh);
+}
+
+bool TForm1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Resize && watched == content_)
+        growTo(static_cast<QResizeEvent *>(event)->size());
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::fitToScreen()
+{
+    // Never smaller than laid out, unless the screen is: then it scrolls.
+    QScreen *screen = this->screen();
+    if (!screen)
+        return;
+    const QRect available = screen->availableGeometry();
+    const QSize frame = frameGeometry().size() - geometry().size();
+    const QSize room = available.size() - frame;
+    const QSize laidOut(FormSize.width(), FormSize.height() + menuBar()->sizeHint().height());
+    setMinimumSize(laidOut.boundedTo(room));
+    if (const auto stored = AppSettings::readWindowGeometry(paths_.settingsDir)) {
+        const QRect r(stored->x, stored->y, stored->width, stored->height);
+        // Only where it can be seen whole, on a screen of this desktop.
+        if (QGuiApplication::screenAt(r.center()) && r.width() >= minimumWidth() && r.height() >= minimumHeight()) {
+            resize(r.size().boundedTo(room));
+            move(r.topLeft());
+            return;
+        }
+    }
+    resize(size().boundedTo(room));
+}
+
+QRect TForm1::storedGeometry() const
+{
+    const auto stored = AppSettings::readWindowGeometry(paths_.settingsDir);
+    return stored ? QRect(stored->x, stored->y, stored->width, stored->height) : QRect();
+}
+
+void TForm1::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!shown_) {
+        shown_ = true;
+        guarded([this] { fitToScreen(); });
+    }
 }
 
 void TForm1::FormCreate()
@@ -314,6 +465,7 @@ RecordDraft TForm1::captureDraft() const
 
 void TForm1::restoreDraft(const RecordDraft &draft)
 {
+    deletedTaxa_.clear();
     for (QLineEdit *edit : recordEdits())
         edit->setText(draft.texts.value(edit->objectName()));
     for (QComboBox *combo : {m_ui->ComboBox1, m_ui->ComboBox2}) {
@@ -564,6 +716,8 @@ void TForm1::Edit4Exit(QObject *)
 
 void TForm1::Edit5KeyPress(QObject *, QChar &Key)
 {
+    if (spatialReferenceSystem(m_ui->ComboBox1->currentText()) == ReferenceSystem::LTLN)
+        Key = ltlnAsTyped(QString(Key)).at(0);
     fieldKey(m_ui->Edit5, Key, u"\b\r\x1b-/0123456789ENSW,;");
 }
 
@@ -777,6 +931,8 @@ void TForm1::addTaxon(const QString &taxon, const TaxonInput &input)
         if (grid->Cells(0, row).compare(taxon, Qt::CaseInsensitive) == 0)
             return;
     m_ui->Edit1->clear();
+    // Something new in the grid: what was deleted stays deleted.
+    deletedTaxa_.clear();
     grid->setRowCount(grid->RowCount() + 1);
     const int row = grid->RowCount() - 2;
     grid->setCells(0, row, taxon);
@@ -802,6 +958,9 @@ void TForm1::DeleteGridRow(int Row, TStringGrid *Grid)
 void TForm1::BtnSippeLoeschenClick(QObject *)
 {
     TStringGrid *grid = m_ui->ArtenStrGr1;
+    const int row = grid->Row();
+    if (row >= TStringGrid::FixedRows && row < grid->RowCount() - 1)
+        deletedTaxa_ = {{row, taxonAt(row)}};
     if (grid->Row() >= TStringGrid::FixedRows)
         DeleteGridRow(grid->Row(), grid);
 }
@@ -809,8 +968,44 @@ void TForm1::BtnSippeLoeschenClick(QObject *)
 void TForm1::BtnAlleSippenLoeschenClick(QObject *)
 {
     TStringGrid *grid = m_ui->ArtenStrGr1;
+    QList<DeletedTaxon> deleted;
+    for (int row = 1; row <= grid->RowCount() - 2; ++row)
+        deleted.append({row, taxonAt(row)});
+    if (!deleted.isEmpty())
+        deletedTaxa_ = deleted;
     for (int row = grid->RowCount() - 2; row >= 1; --row)
         DeleteGridRow(row, grid);
+}
+
+TaxonRow TForm1::taxonAt(int row) const
+{
+    const TStringGrid *grid = m_ui->ArtenStrGr1;
+    return {grid->Cells(0, row), grid->Cells(1, row), grid->Cells(2, row), grid->Cells(3, row)};
+}
+
+void TForm1::restoreDeletedTaxa()
+{
+    TStringGrid *grid = m_ui->ArtenStrGr1;
+    const QList<DeletedTaxon> deleted = std::exchange(deletedTaxa_, {});
+    // In their order, each at its place: the rows before it are back already.
+    for (const DeletedTaxon &d : deleted) {
+        const int at = qMin(d.row, grid->RowCount() - 1) - TStringGrid::FixedRows;
+        grid->insertRow(at);
+        for (int col = 0; col < 4; ++col) {
+            const QString text = col == 0 ? d.taxon.name : col == 1 ? d.taxon.status
+                                                      : col == 2   ? d.taxon.comment
+                                                                   : d.taxon.count;
+            grid->setCells(col, at + TStringGrid::FixedRows, text);
+        }
+    }
+    if (!deleted.isEmpty())
+        grid->setCurrentCell(0, deleted.constFirst().row);
+}
+
+void TForm1::showTaxonCount()
+{
+    const int n = m_ui->ArtenStrGr1->RowCount() - 2;
+    taxonCount_->setText(n == 1 ? QStringLiteral("1 Sippe") : QStringLiteral("%1 Sippen").arg(n));
 }
 
 ObservationRecord TForm1::currentRecord() const
@@ -952,6 +1147,10 @@ void TForm1::closeEvent(QCloseEvent *event)
 {
     // Closing the window ends the program at once, without a question; the
     // record typed so far is kept for the next start.
+    // The size and place the user gave the window, for the next start.
+    if (shown_ && geometry() != storedGeometry())
+        AppSettings::writeWindowGeometry(paths_.settingsDir,
+                                         {geometry().x(), geometry().y(), geometry().width(), geometry().height()});
     if (draft_->pending() || draft_->failure()) {
         // A last try; when the record cannot be kept, the user decides.
         if (const auto failure = draft_->write()) {

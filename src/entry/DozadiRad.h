@@ -4,6 +4,8 @@
 #include <optional>
 
 #include <QDate>
+#include <QHash>
+#include <QRect>
 #include <QMainWindow>
 #include <QStringList>
 #include <QTimer>
@@ -23,6 +25,8 @@ namespace Ui {
 class TForm1;
 }
 class QCloseEvent;
+class QLabel;
+class QScrollArea;
 class QObject;
 class QLineEdit;
 class TFormAbout;
@@ -143,6 +147,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void FormCreate();
@@ -164,6 +170,20 @@ private:
     bool loadList(const QString &fileName, const QString &what, QStringList &entries);
     void setupDraft();
     void offerDraft();
+    // A window larger than laid out: the grid and the description grow, the
+    // buttons keep their places at the right and bottom edges.
+    void setupGrowth();
+    void growTo(const QSize &contentSize);
+    void fitToScreen();
+    QRect storedGeometry() const;
+    // The taxon rows deleted last, for Ctrl+Z.
+    struct DeletedTaxon {
+        int row; // in grid numbering
+        TaxonRow taxon;
+    };
+    TaxonRow taxonAt(int row) const;
+    void restoreDeletedTaxa();
+    void showTaxonCount();
     // The one-line fields of the record, taxon input first.
     QList<QLineEdit *> recordEdits() const;
 
@@ -181,6 +201,11 @@ private:
     quint16 tilePort_ = DefaultTilePort;
     std::function<QDate()> today_ = [] { return QDate::currentDate(); };
     DraftKeeper *draft_ = nullptr;
+    QWidget *content_ = nullptr;
+    QHash<QWidget *, QRect> laidOut_;
+    bool shown_ = false;
+    QList<DeletedTaxon> deletedTaxa_;
+    QLabel *taxonCount_ = nullptr;
     // The grid reference the last map pick put into Edit6.
     QString gridFromPick_;
 };

@@ -1,6 +1,8 @@
 #include "TStringGrid.h"
 
+#include <QHelpEvent>
 #include <QHeaderView>
+#include <QToolTip>
 
 TStringGrid::TStringGrid(QWidget *parent)
     : QTableWidget(parent)
@@ -64,4 +66,28 @@ void TStringGrid::setCurrentCell(int col, int row)
 {
     if (row >= FixedRows)
         QTableWidget::setCurrentCell(row - FixedRows, col);
+}
+
+QString TStringGrid::cutText(const QModelIndex &index) const
+{
+    if (!index.isValid())
+        return QString();
+    const QString text = index.data(Qt::DisplayRole).toString();
+    // The cell's room less the margins the style draws the text within.
+    const int room = visualRect(index).width() - 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
+    return fontMetrics().horizontalAdvance(text) > room ? text : QString();
+}
+
+bool TStringGrid::viewportEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        const auto *help = static_cast<QHelpEvent *>(event);
+        const QString text = cutText(indexAt(help->pos()));
+        if (text.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), text, viewport(), visualRect(indexAt(help->pos())));
+        return true;
+    }
+    return QTableWidget::viewportEvent(event);
 }

@@ -22,4 +22,11 @@ public:
     int Row() const;
     void setRow(int row);
     void setCurrentCell(int col, int row);
+
+    // The whole text of a cell whose text the column cuts off, as shown in
+    // its tooltip; empty when the text fits.
+    QString cutText(const QModelIndex &index) const;
+
+protected:
+    bool viewportEvent(QEvent *event) override;
 };

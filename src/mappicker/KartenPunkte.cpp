@@ -199,8 +199,12 @@ void TForm2::showEvent(QShowEvent *event)
 
 void TForm2::FormShow()
 {
-    if (QScreen *screen = this->screen())
+    if (QScreen *screen = this->screen()) {
+        // On a screen smaller than the picker it takes the room there is.
+        const QSize frame = frameGeometry().size() - geometry().size();
+        resize(size().boundedTo(screen->availableGeometry().size() - frame));
         move(screen->availableGeometry().topLeft());
+    }
     if (done) {
         if (webBrowser_)
             webBrowser_->setFocus(Qt::ActiveWindowFocusReason);

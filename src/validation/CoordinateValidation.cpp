@@ -185,6 +185,18 @@ Verdict IsMTBQYXOk(const QString &str)
     return {};
 }
 
+QString ltlnAsTyped(const QString &text)
+{
+    QString out = text;
+    for (QChar &c : out) {
+        if (c == u'.')
+            c = DecimalSeparator;
+        else if (c == u'n' || c == u'e' || c == u's' || c == u'w')
+            c = c.toUpper();
+    }
+    return out;
+}
+
 Verdict checkReference(ReferenceSystem system, const QString &text)
 {
     switch (system) {

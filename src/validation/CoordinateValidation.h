@@ -12,6 +12,11 @@ inline constexpr char16_t DecimalSeparator = u',';
 // WGS84 latitude/longitude, e.g. "49,45187N;6,66072E": the first fault.
 Verdict IsLTLNOk(const QString &str);
 
+// Latitude/longitude as GPS units and web maps write it, in the field's
+// notation: "." becomes ",", "n", "e", "s", "w" become upper case; all else
+// stays ("49.75123n;6.64321e" → "49,75123N;6,64321E").
+QString ltlnAsTyped(const QString &text);
+
 // Gauss-Krüger x;y for strip `stripnr` ("2" to "5"): every fault at once.
 Verdict IsGKrOk(const QString &str, const QString &stripnr);
 

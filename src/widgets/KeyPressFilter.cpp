@@ -6,6 +6,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QToolButton>
 #include <QWidget>
 
 #include "ErrorGuard.h"
@@ -191,7 +192,7 @@ protected:
         const auto *key = static_cast<QKeyEvent *>(event);
         if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) || key->modifiers() & ~Qt::KeypadModifier)
             return false;
-        auto *button = qobject_cast<QPushButton *>(watched);
+        auto *button = qobject_cast<QAbstractButton *>(watched);
         if (!button || !button->isEnabled())
             return false;
         button->click();
@@ -205,5 +206,8 @@ void enterPressesButtons(QWidget *window)
 {
     auto *filter = new EnterPressesButton(window);
     for (QPushButton *button : window->findChildren<QPushButton *>())
+        button->installEventFilter(filter);
+    // A tool button (the map button) is a button to the keyboard too.
+    for (QToolButton *button : window->findChildren<QToolButton *>())
         button->installEventFilter(filter);
 }

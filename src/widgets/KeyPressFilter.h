@@ -71,5 +71,6 @@ class QWidget;
 // Moves the focus to the control after `from` in the window's tab order.
 void focusNextControl(QWidget *from);
 
-// Enter and Return on a focused push button of window press it, as Space does.
+// Enter and Return on a focused push or tool button of window press it, as
+// Space does.
 void enterPressesButtons(QWidget *window);

@@ -57,6 +57,8 @@ private slots:
     void pastedCellIsItsValue();
     void saveChecksCompletenessFirst();
     void gridReferenceFollowsThePick();
+    void coordinatesAsGpsUnitsWriteThem_data();
+    void coordinatesAsGpsUnitsWriteThem();
     void locationsMustAgreeBeforeSaving_data();
     void locationsMustAgreeBeforeSaving();
     void inputMethodAndAltGrFiltered();
@@ -756,6 +758,36 @@ void TestFieldValidation::gridReferenceFollowsThePick()
     pick("6505/144");
     QCOMPARE(edit("Edit6")->text(), QStringLiteral("6505/2"));
     QVERIFY(fx_.msgs->shown.isEmpty());
+}
+
+void TestFieldValidation::coordinatesAsGpsUnitsWriteThem_data()
+{
+    QTest::addColumn<int>("system"); // index of ComboBox1
+    QTest::addColumn<bool>("paste");
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("LTLN typed") << 0 << false << "49.75123n;6.64321e" << "49,75123N;6,64321E";
+    QTest::newRow("LTLN pasted") << 0 << true << "49.75123n;6.64321e" << "49,75123N;6,64321E";
+    QTest::newRow("south and west") << 0 << false << "12.5s;3.25w" << "12,5S;3,25W";
+    QTest::newRow("Gauss-Krüger typed: no change") << 2 << false << "3512345.5;5412345" << "35123455;5412345";
+    QTest::newRow("grid system pasted: no change") << 6 << true << "5408.2n" << "5408.2n";
+}
+
+void TestFieldValidation::coordinatesAsGpsUnitsWriteThem()
+{
+    QFETCH(int, system);
+    QFETCH(bool, paste);
+    QFETCH(QString, input);
+    QFETCH(QString, shown);
+    control<QComboBox>("ComboBox1")->setCurrentIndex(system);
+    edit("Edit5")->setFocus();
+    if (paste) {
+        QApplication::clipboard()->setText(input);
+        press(Qt::Key_V, Qt::ControlModifier);
+    } else {
+        QTest::keyClicks(edit("Edit5"), input);
+    }
+    QCOMPARE(edit("Edit5")->text(), shown);
 }
 
 // An empty form with a bad date hears first what the record lacks.

@@ -10,9 +10,14 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTcpServer>
 #include <QTest>
+#include <QToolTip>
 
 #include "About.h"
+#include "AppSettings.h"
 #include "FormFont.h"
 #include "ListSelectDlg.h"
 #include "TStringGrid.h"
@@ -59,6 +64,12 @@ private slots:
     void yellowOnScreen();
     void specifiedTextsFit();
     void notationFollowsTheSystem();
+    void recordMapAndUndoByKeysAlone();
+    void mnemonicsNeverClash();
+    void windowGrows_data();
+    void windowGrows();
+    void smallScreenScrolls();
+    void cutCellShowsItsText();
 
 private:
     template<class T = QWidget>
@@ -265,3 +276,212 @@ void TestKeyboardLook::notationFollowsTheSystem()
 NEMBRA_WIDGET_TEST_MAIN(TestKeyboardLook)
 
 #include "tst_keyboardlook.moc"
+
+// A whole record with keys alone: every field moves on with Enter, the map
+// opens with Ctrl+K, a taxon is deleted with Del and comes back with Ctrl+Z,
+// and Alt+C saves.
+void TestKeyboardLook::recordMapAndUndoByKeysAlone()
+{
+    QTcpServer tileHost;
+    QVERIFY(tileHost.listen(QHostAddress::LocalHost));
+    fx_.form->setPingHost("127.0.0.1");
+    fx_.form->setTileProbe("127.0.0.1", tileHost.serverPort());
+    int opened = 0;
+    fx_.form->setMapPicker([&opened](const MapPickRequest &) -> std::optional<MapPickResult> {
+        ++opened;
+        return MapPickResult{"49.45187, 6.660718", ""};
+    });
+    QCOMPARE(focusedControl(), QStringLiteral("Edit3"));
+    type("Wegrand");
+    key(Qt::Key_Return);
+    type("1.5.2010");
+    key(Qt::Key_Return);
+    QCOMPARE(focusedControl(), QStringLiteral("Edit5"));
+    key(Qt::Key_K, Qt::ControlModifier);
+    QCOMPARE(opened, 1);
+    QCOMPARE(control<QLineEdit>("Edit5")->text(), QStringLiteral("49,45187N;6,66071E"));
+    // Enter on the focused map button opens the map as Space does.
+    control("LMDButton1")->setFocus();
+    key(Qt::Key_Return);
+    QCOMPARE(opened, 2);
+    QCOMPARE(focusedControl(), QStringLiteral("Edit5"));
+    key(Qt::Key_Tab);
+    QCOMPARE(focusedControl(), QStringLiteral("ComboBox1"));
+    key(Qt::Key_Return);
+    type("25");
+    key(Qt::Key_Return);
+    QCOMPARE(focusedControl(), QStringLiteral("Edit6"));
+    key(Qt::Key_Return);
+    key(Qt::Key_Return);
+    QCOMPARE(focusedControl(), QStringLiteral("CheckListBox1"));
+    key(Qt::Key_Space);
+    QCOMPARE(control<QListWidget>("CheckListBox1")->item(0)->checkState(), Qt::Checked);
+    key(Qt::Key_Return);
+    QCOMPARE(focusedControl(), QStringLiteral("LMDImageComboBox1"));
+    key(Qt::Key_Down);
+    key(Qt::Key_Return);
+    QCOMPARE(focusedControl(), QStringLiteral("Edit7"));
+    QVERIFY(control<QComboBox>("LMDImageComboBox1")->currentIndex() >= 0);
+    key(Qt::Key_I, Qt::AltModifier);
+    type("abi alb.2.am Weg");
+    key(Qt::Key_Return);
+    type("que rob");
+    key(Qt::Key_Return);
+    auto *grid = control<TStringGrid>("ArtenStrGr1");
+    QCOMPARE(control<QLabel>("LabelSippen")->text(), QStringLiteral("2 Sippen"));
+
+    // The first taxon deleted with Del in the grid, and back with Ctrl+Z.
+    grid->setFocus(Qt::TabFocusReason);
+    grid->setCurrentCell(0, 1);
+    key(Qt::Key_Delete);
+    QCOMPARE(grid->RowCount(), 3);
+    QCOMPARE(grid->Cells(0, 1), QStringLiteral("Quercus robur"));
+    QCOMPARE(control<QLabel>("LabelSippen")->text(), QStringLiteral("1 Sippe"));
+    key(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(grid->RowCount(), 4);
+    QCOMPARE(grid->Cells(0, 1), QStringLiteral("Abies alba"));
+    QCOMPARE(grid->Cells(1, 1), QStringLiteral("2"));
+    QCOMPARE(grid->Cells(2, 1), QStringLiteral("am Weg"));
+    QCOMPARE(grid->Cells(0, 2), QStringLiteral("Quercus robur"));
+    // "Alle Sippen löschen" (Alt+N), undone at once: every row at its place.
+    // (A mnemonic clicks its button a moment later, as the button is seen
+    // pressed first.)
+    key(Qt::Key_N, Qt::AltModifier);
+    QTRY_COMPARE(grid->RowCount(), 2);
+    grid->setFocus();
+    key(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(grid->RowCount(), 4);
+    QCOMPARE(grid->Cells(0, 2), QStringLiteral("Quercus robur"));
+    // Once something new is added, what was deleted stays deleted.
+    grid->setCurrentCell(0, 2);
+    key(Qt::Key_P, Qt::AltModifier);
+    QTRY_COMPARE(grid->RowCount(), 3);
+    key(Qt::Key_I, Qt::AltModifier);
+    type("que rob");
+    key(Qt::Key_Return);
+    grid->setFocus();
+    key(Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(grid->RowCount(), 4);
+
+    fx_.msgs->savePath = fx_.app->path() + "Data/x.csv";
+    key(Qt::Key_C, Qt::AltModifier);
+    QTRY_VERIFY(QFile::exists(fx_.msgs->savePath));
+    QCOMPARE(fx_.msgs->texts(), QStringList{"Datei gespeichert: " + fx_.msgs->savePath});
+}
+
+// Every Alt+letter of the form names one control: labels, buttons, menus.
+void TestKeyboardLook::mnemonicsNeverClash()
+{
+    QMap<QChar, QString> taken;
+    auto take = [&](const QString &text, const QString &owner) {
+        const qsizetype amp = text.indexOf(u'&');
+        QVERIFY2(amp >= 0 && amp + 1 < text.size(), qPrintable(owner + " has no mnemonic"));
+        const QChar letter = text[amp + 1].toUpper();
+        QVERIFY2(!taken.contains(letter), qPrintable(QStringLiteral("Alt+%1: %2 and %3").arg(letter).arg(taken[letter], owner)));
+        taken.insert(letter, owner);
+    };
+    for (QLabel *label : fx_.form->findChildren<QLabel *>())
+        if (label->buddy())
+            take(label->text(), label->objectName());
+    for (const char *name : {"BtnSippeLoeschen", "BtnAlleSippenLoeschen", "BtnSpeichern", "BtnEnde"})
+        take(control<QPushButton>(name)->text(), QString::fromLatin1(name));
+    for (QAction *menu : fx_.form->menuBar()->actions())
+        take(menu->text(), menu->text());
+}
+
+void TestKeyboardLook::windowGrows_data()
+{
+    QTest::addColumn<int>("dw");
+    QTest::addColumn<int>("dh");
+    QTest::newRow("as laid out") << 0 << 0;
+    QTest::newRow("wider and higher") << 300 << 200;
+    QTest::newRow("much higher") << 40 << 400;
+}
+
+// Larger than laid out: the grid and the description grow, the buttons keep
+// their places at the right and bottom edges, everything else stays; the
+// size and place come back at the next start.
+void TestKeyboardLook::windowGrows()
+{
+    QFETCH(int, dw);
+    QFETCH(int, dh);
+    const QSize laidOut = fx_.form->size();
+    if (!fx_.form->screen()->availableGeometry().contains(QRect(QPoint(), laidOut + QSize(dw, dh) + QSize(20, 40))))
+        QSKIP("the screen is too small; ctest gives this test a screen of 1600 × 1200");
+    auto geometryOf = [this](const char *name) { return control(name)->geometry(); };
+    const QRect grid = geometryOf("ArtenStrGr1"), memo = geometryOf("Memo1"), edit3 = geometryOf("Edit3"),
+                save = geometryOf("BtnSpeichern"), end = geometryOf("BtnEnde"), del = geometryOf("BtnSippeLoeschen"),
+                combo = geometryOf("ComboBox1");
+    fx_.form->resize(laidOut + QSize(dw, dh));
+    QTRY_COMPARE(fx_.form->size(), laidOut + QSize(dw, dh));
+    QTRY_COMPARE(geometryOf("ArtenStrGr1"), grid.adjusted(0, 0, dw, dh));
+    QCOMPARE(geometryOf("Memo1"), memo.adjusted(0, 0, dw, 0));
+    QCOMPARE(geometryOf("BtnSpeichern"), save.translated(dw, dh));
+    QCOMPARE(geometryOf("BtnEnde"), end.translated(dw, dh));
+    QCOMPARE(geometryOf("BtnSippeLoeschen"), del.translated(dw, 0));
+    QCOMPARE(geometryOf("Edit3"), edit3);
+    QCOMPARE(geometryOf("ComboBox1"), combo);
+    // What the user sees: the grid's frame reaches the new bottom right, and
+    // no scroll bar is shown.
+    auto *scroll = control<QScrollArea>("FormScroll");
+    QVERIFY(!scroll->horizontalScrollBar()->isVisible() && !scroll->verticalScrollBar()->isVisible());
+    const QImage shot = fx_.form->grab().toImage();
+    const QPoint gridCorner = control("ArtenStrGr1")->mapTo(fx_.form.get(), control("ArtenStrGr1")->rect().bottomRight());
+    QVERIFY(shot.rect().contains(gridCorner));
+    // Never smaller than laid out.
+    fx_.form->resize(laidOut - QSize(100, 100));
+    QTRY_COMPARE(fx_.form->size(), laidOut);
+    fx_.form->resize(laidOut + QSize(dw, dh));
+    QTRY_COMPARE(fx_.form->size(), laidOut + QSize(dw, dh));
+
+    // Kept for the next start, in the settings file.
+    fx_.form->close();
+    const auto stored = AppSettings::readWindowGeometry(fx_.app->path());
+    QVERIFY(stored);
+    QCOMPARE(QSize(stored->width, stored->height), laidOut + QSize(dw, dh));
+    fx_.form = std::make_unique<TForm1>(fx_.app->path());
+    QVERIFY(showActive(*fx_.form));
+    QTRY_COMPARE(fx_.form->size(), laidOut + QSize(dw, dh));
+}
+
+// A screen smaller than the form (a laptop at 200 %): the window fits the
+// screen and the form scrolls to the field that has the focus. Runs as
+// tst_keyboardlook_smallscreen, with QT_SCALE_FACTOR=2 on the offscreen
+// screen of 800 × 600.
+void TestKeyboardLook::smallScreenScrolls()
+{
+    const QRect available = fx_.form->screen()->availableGeometry();
+    if (available.width() >= 700 && available.height() >= 600)
+        QSKIP("the screen is large enough; runs as tst_keyboardlook_smallscreen");
+    QVERIFY(fx_.form->frameGeometry().width() <= available.width());
+    QVERIFY(fx_.form->frameGeometry().height() <= available.height());
+    auto *scroll = control<QScrollArea>("FormScroll");
+    QVERIFY(scroll->verticalScrollBar()->isVisible());
+    // The last button comes into view when the focus goes there.
+    control("BtnEnde")->setFocus(Qt::TabFocusReason);
+    const QRect seen = scroll->viewport()->rect();
+    const QRect button(control("BtnEnde")->mapTo(scroll->viewport(), QPoint()), control("BtnEnde")->size());
+    QVERIFY2(seen.contains(button), qPrintable(QStringLiteral("%1,%2 in %3x%4").arg(button.x()).arg(button.y())
+                                                  .arg(seen.width()).arg(seen.height())));
+    control("Edit3")->setFocus(Qt::TabFocusReason);
+    const QRect edit(control("Edit3")->mapTo(scroll->viewport(), QPoint()), control("Edit3")->size());
+    QVERIFY(seen.contains(edit));
+}
+
+void TestKeyboardLook::cutCellShowsItsText()
+{
+    auto *grid = control<TStringGrid>("ArtenStrGr1");
+    grid->setRowCount(3);
+    const QString longComment = "am sonnigen Südhang unter alten Eichen, zusammen mit viel Moos";
+    grid->setCells(0, 1, "Abies alba");
+    grid->setCells(2, 1, longComment);
+    QCOMPARE(grid->cutText(grid->model()->index(0, 2)), longComment);
+    QCOMPARE(grid->cutText(grid->model()->index(0, 0)), QString());
+    // Hovered: the tooltip shows the whole text.
+    const QRect cell = grid->visualRect(grid->model()->index(0, 2));
+    QHelpEvent help(QEvent::ToolTip, cell.center(), grid->viewport()->mapToGlobal(cell.center()));
+    QApplication::sendEvent(grid->viewport(), &help);
+    QTRY_VERIFY(QToolTip::isVisible());
+    QCOMPARE(QToolTip::text(), longComment);
+    QToolTip::hideText();
+}

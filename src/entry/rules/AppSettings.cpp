@@ -43,6 +43,33 @@ bool writeStartLocation(const QString &settingsDir, const MapLocation &location,
                                 error);
 }
 
+std::optional<WindowGeometry> readWindowGeometry(const QString &settingsDir)
+{
+    const ProfileFile profile(settingsPath(settingsDir));
+    int values[4];
+    const char *keys[] = {"Links", "Oben", "Breite", "Hoehe"};
+    for (int i = 0; i < 4; ++i) {
+        bool ok = false;
+        values[i] = profile.readString("Fenster", keys[i], QString()).toInt(&ok);
+        if (!ok || qAbs(values[i]) > 100000)
+            return std::nullopt;
+    }
+    if (values[2] < 100 || values[3] < 100)
+        return std::nullopt;
+    return WindowGeometry{values[0], values[1], values[2], values[3]};
+}
+
+bool writeWindowGeometry(const QString &settingsDir, const WindowGeometry &g, QString *error)
+{
+    const ProfileFile profile(settingsPath(settingsDir));
+    return profile.writeStrings("Fenster",
+                                {{"Links", QString::number(g.x)},
+                                 {"Oben", QString::number(g.y)},
+                                 {"Breite", QString::number(g.width)},
+                                 {"Hoehe", QString::number(g.height)}},
+                                error);
+}
+
 QString geoNamesUser(const QString &settingsDir)
 {
     return ProfileFile(settingsPath(settingsDir)).readString("Map", "GeoNamesUser", QString());

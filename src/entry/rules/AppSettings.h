@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QString>
 
 // The settings of Nembra.ini: every key is read and written here alone. Every
@@ -25,6 +27,18 @@ struct MapLocation {
 
 MapLocation readStartLocation(const QString &settingsDir);
 bool writeStartLocation(const QString &settingsDir, const MapLocation &location, QString *error = nullptr);
+
+// The size and place of the main window the user gave it (section Fenster,
+// keys Links, Oben, Breite, Hoehe); nothing when they are not all whole
+// numbers, the size at least 100 × 100.
+struct WindowGeometry {
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+std::optional<WindowGeometry> readWindowGeometry(const QString &settingsDir);
+bool writeWindowGeometry(const QString &settingsDir, const WindowGeometry &geometry, QString *error = nullptr);
 
 // The GeoNames account of key GeoNamesUser in section Map; empty when none
 // is set, and the public elevation service answers instead.
