@@ -1,5 +1,6 @@
-// Every validator and the date normaliser. A date that is accepted is
-// normalised to a text that is accepted again and normalised to itself.
+// Every validator, the classifier of the system texts and the date
+// normaliser. A date that is accepted is normalised to a text that is
+// accepted again and normalised to itself.
 #include <QDate>
 
 #include "CoordinateValidation.h"
@@ -29,5 +30,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     toInt32(t[0], &n);
     CountPos(t[1], t[0]);
     trimControls(t[0]);
+    // Written as GPS units write it: same length, and once is enough.
+    const QString typed = ltlnAsTyped(t[0]);
+    FUZZ_ASSERT(typed.size() == t[0].size());
+    FUZZ_ASSERT(ltlnAsTyped(typed) == typed);
+    // The classifier: a strip only for a Gauss-Krüger system.
+    FUZZ_ASSERT((gaussKruegerStrip(spatialReferenceSystem(t[1])) != 0)
+                == (spatialReferenceSystem(t[1]) >= ReferenceSystem::GKr2
+                    && spatialReferenceSystem(t[1]) <= ReferenceSystem::GKr5));
     return 0;
 }
