@@ -1,9 +1,9 @@
 #include "DozadiRad.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QApplication>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -11,17 +11,17 @@
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeySequence>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPointer>
-#include <QTimer>
-#include <QLabel>
 #include <QResizeEvent>
 #include <QScreen>
 #include <QScrollArea>
 #include <QShortcut>
+#include <QTimer>
 #include <QToolButton>
 
 #include "About.h"
@@ -265,9 +265,9 @@ void TForm1::setupGrowth()
     scroll->setWidgetResizable(true);
     scroll->setWidget(content);
     setCentralWidget(scroll);
-    for (QWidget *w : std::initializer_list<QWidget *>{m_ui->Panel1, m_ui->ArtenStrGr1, m_ui->Memo1,
-                                                       m_ui->BtnSippeLoeschen, m_ui->BtnAlleSippenLoeschen,
-                                                       m_ui->BtnSpeichern, m_ui->BtnEnde})
+    for (QWidget *w :
+         std::initializer_list<QWidget *>{m_ui->Panel1, m_ui->ArtenStrGr1, m_ui->Memo1, m_ui->BtnSippeLoeschen,
+                                          m_ui->BtnAlleSippenLoeschen, m_ui->BtnSpeichern, m_ui->BtnEnde})
         laidOut_.insert(w, w->geometry());
     content_ = content;
     content->installEventFilter(this);
@@ -486,13 +486,8 @@ void TForm1::restoreDraft(const RecordDraft &draft)
     }
     TStringGrid *grid = m_ui->ArtenStrGr1;
     grid->setRowCount(int(draft.taxa.size()) + 2);
-    for (int i = 0; i < draft.taxa.size(); ++i) {
-        const TaxonRow &row = draft.taxa[i];
-        grid->setCells(0, i + 1, row.name);
-        grid->setCells(1, i + 1, row.status);
-        grid->setCells(2, i + 1, row.comment);
-        grid->setCells(3, i + 1, row.count);
-    }
+    for (int i = 0; i < draft.taxa.size(); ++i)
+        setTaxonAt(i + 1, draft.taxa[i]);
 }
 
 void TForm1::writeDraft()
@@ -935,10 +930,7 @@ void TForm1::addTaxon(const QString &taxon, const TaxonInput &input)
     deletedTaxa_.clear();
     grid->setRowCount(grid->RowCount() + 1);
     const int row = grid->RowCount() - 2;
-    grid->setCells(0, row, taxon);
-    grid->setCells(1, row, input.status);
-    grid->setCells(2, row, input.comment);
-    grid->setCells(3, row, input.count);
+    setTaxonAt(row, {taxon, input.status, input.comment, input.count});
     grid->setCurrentCell(0, grid->RowCount() - 1);
 }
 
@@ -983,6 +975,15 @@ TaxonRow TForm1::taxonAt(int row) const
     return {grid->Cells(0, row), grid->Cells(1, row), grid->Cells(2, row), grid->Cells(3, row)};
 }
 
+void TForm1::setTaxonAt(int row, const TaxonRow &taxon)
+{
+    TStringGrid *grid = m_ui->ArtenStrGr1;
+    grid->setCells(0, row, taxon.name);
+    grid->setCells(1, row, taxon.status);
+    grid->setCells(2, row, taxon.comment);
+    grid->setCells(3, row, taxon.count);
+}
+
 void TForm1::restoreDeletedTaxa()
 {
     TStringGrid *grid = m_ui->ArtenStrGr1;
@@ -991,12 +992,7 @@ void TForm1::restoreDeletedTaxa()
     for (const DeletedTaxon &d : deleted) {
         const int at = qMin(d.row, grid->RowCount() - 1) - TStringGrid::FixedRows;
         grid->insertRow(at);
-        for (int col = 0; col < 4; ++col) {
-            const QString text = col == 0 ? d.taxon.name : col == 1 ? d.taxon.status
-                                                      : col == 2   ? d.taxon.comment
-                                                                   : d.taxon.count;
-            grid->setCells(col, at + TStringGrid::FixedRows, text);
-        }
+        setTaxonAt(at + TStringGrid::FixedRows, d.taxon);
     }
     if (!deleted.isEmpty())
         grid->setCurrentCell(0, deleted.constFirst().row);
@@ -1013,7 +1009,7 @@ ObservationRecord TForm1::currentRecord() const
     ObservationRecord record;
     const TStringGrid *grid = m_ui->ArtenStrGr1;
     for (int row = 1; row <= grid->RowCount() - 2; ++row)
-        record.taxa.append({grid->Cells(0, row), grid->Cells(1, row), grid->Cells(2, row), grid->Cells(3, row)});
+        record.taxa.append(taxonAt(row));
     for (int i = 0; i < m_ui->CheckListBox1->count(); ++i)
         if (m_ui->CheckListBox1->item(i)->checkState() == Qt::Checked)
             record.observers.append(m_ui->CheckListBox1->item(i)->text());

@@ -5,8 +5,8 @@
 
 #include <QDate>
 #include <QHash>
-#include <QRect>
 #include <QMainWindow>
+#include <QRect>
 #include <QStringList>
 #include <QTimer>
 
@@ -182,6 +182,7 @@ private:
         TaxonRow taxon;
     };
     TaxonRow taxonAt(int row) const;
+    void setTaxonAt(int row, const TaxonRow &taxon);
     void restoreDeletedTaxa();
     void showTaxonCount();
     // The one-line fields of the record, taxon input first.

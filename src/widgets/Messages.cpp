@@ -42,6 +42,15 @@ void setMessages(Messages *m)
 
 namespace {
 
+// Texts break their lines with "\n\r" as the program writes them.
+void setTexts(QMessageBox &box, const QString &caption, const QString &text)
+{
+    box.setWindowTitle(caption);
+    QString shown = text;
+    shown.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
+    box.setText(shown);
+}
+
 Messages::Answer askIn(QMessageBox &box, const Messages::Buttons &buttons)
 {
     QPushButton *yes = box.addButton(buttons.yes, QMessageBox::YesRole);
@@ -57,10 +66,7 @@ Messages::Answer askIn(QMessageBox &box, const Messages::Buttons &buttons)
 Messages::Answer DesktopMessages::show(Kind kind, const QString &caption, const QString &text)
 {
     QMessageBox box;
-    box.setWindowTitle(caption);
-    QString shown = text;
-    shown.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
-    box.setText(shown);
+    setTexts(box, caption, text);
     switch (kind) {
     case Kind::Warning:
     case Kind::InputCheck:
@@ -92,10 +98,7 @@ Messages::Answer DesktopMessages::show(Kind kind, const QString &caption, const 
 Messages::Answer DesktopMessages::ask(const QString &text, const Buttons &buttons)
 {
     QMessageBox box;
-    box.setWindowTitle(captionFor(Kind::Confirmation));
-    QString shown = text;
-    shown.replace(QStringLiteral("\n\r"), QStringLiteral("\n"));
-    box.setText(shown);
+    setTexts(box, captionFor(Kind::Confirmation), text);
     box.setIcon(QMessageBox::Question);
     return askIn(box, buttons);
 }
