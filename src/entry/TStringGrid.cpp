@@ -1,7 +1,7 @@
 #include "TStringGrid.h"
 
-#include <QHelpEvent>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QToolTip>
 
 TStringGrid::TStringGrid(QWidget *parent)
@@ -74,7 +74,8 @@ QString TStringGrid::cutText(const QModelIndex &index) const
         return QString();
     const QString text = index.data(Qt::DisplayRole).toString();
     // The cell's room less the margins the style draws the text within.
-    const int room = visualRect(index).width() - 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
+    const int room = visualRect(index).width()
+        - 2 * (style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, this) + 1);
     return fontMetrics().horizontalAdvance(text) > room ? text : QString();
 }
 

@@ -766,11 +766,16 @@ void TestFieldValidation::coordinatesAsGpsUnitsWriteThem_data()
     QTest::addColumn<bool>("paste");
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("LTLN typed") << 0 << false << "49.75123n;6.64321e" << "49,75123N;6,64321E";
-    QTest::newRow("LTLN pasted") << 0 << true << "49.75123n;6.64321e" << "49,75123N;6,64321E";
-    QTest::newRow("south and west") << 0 << false << "12.5s;3.25w" << "12,5S;3,25W";
-    QTest::newRow("Gauss-Krüger typed: no change") << 2 << false << "3512345.5;5412345" << "35123455;5412345";
-    QTest::newRow("grid system pasted: no change") << 6 << true << "5408.2n" << "5408.2n";
+    QTest::newRow("LTLN typed") << 0 << false << "49.75123n;6.64321e"
+                                << "49,75123N;6,64321E";
+    QTest::newRow("LTLN pasted") << 0 << true << "49.75123n;6.64321e"
+                                 << "49,75123N;6,64321E";
+    QTest::newRow("south and west") << 0 << false << "12.5s;3.25w"
+                                    << "12,5S;3,25W";
+    QTest::newRow("Gauss-Krüger typed: no change") << 2 << false << "3512345.5;5412345"
+                                                   << "35123455;5412345";
+    QTest::newRow("grid system pasted: no change") << 6 << true << "5408.2n"
+                                                   << "5408.2n";
 }
 
 void TestFieldValidation::coordinatesAsGpsUnitsWriteThem()

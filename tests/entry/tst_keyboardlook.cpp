@@ -377,7 +377,8 @@ void TestKeyboardLook::mnemonicsNeverClash()
         const qsizetype amp = text.indexOf(u'&');
         QVERIFY2(amp >= 0 && amp + 1 < text.size(), qPrintable(owner + " has no mnemonic"));
         const QChar letter = text[amp + 1].toUpper();
-        QVERIFY2(!taken.contains(letter), qPrintable(QStringLiteral("Alt+%1: %2 and %3").arg(letter).arg(taken[letter], owner)));
+        QVERIFY2(!taken.contains(letter),
+                 qPrintable(QStringLiteral("Alt+%1: %2 and %3").arg(letter).arg(taken[letter], owner)));
         taken.insert(letter, owner);
     };
     for (QLabel *label : fx_.form->findChildren<QLabel *>())
@@ -426,7 +427,8 @@ void TestKeyboardLook::windowGrows()
     auto *scroll = control<QScrollArea>("FormScroll");
     QVERIFY(!scroll->horizontalScrollBar()->isVisible() && !scroll->verticalScrollBar()->isVisible());
     const QImage shot = fx_.form->grab().toImage();
-    const QPoint gridCorner = control("ArtenStrGr1")->mapTo(fx_.form.get(), control("ArtenStrGr1")->rect().bottomRight());
+    const QPoint gridCorner = control("ArtenStrGr1")
+                                  ->mapTo(fx_.form.get(), control("ArtenStrGr1")->rect().bottomRight());
     QVERIFY(shot.rect().contains(gridCorner));
     // Never smaller than laid out.
     fx_.form->resize(laidOut - QSize(100, 100));
@@ -461,8 +463,10 @@ void TestKeyboardLook::smallScreenScrolls()
     control("BtnEnde")->setFocus(Qt::TabFocusReason);
     const QRect seen = scroll->viewport()->rect();
     const QRect button(control("BtnEnde")->mapTo(scroll->viewport(), QPoint()), control("BtnEnde")->size());
-    QVERIFY2(seen.contains(button), qPrintable(QStringLiteral("%1,%2 in %3x%4").arg(button.x()).arg(button.y())
-                                                  .arg(seen.width()).arg(seen.height())));
+    QVERIFY2(
+        seen.contains(button),
+        qPrintable(
+            QStringLiteral("%1,%2 in %3x%4").arg(button.x()).arg(button.y()).arg(seen.width()).arg(seen.height())));
     control("Edit3")->setFocus(Qt::TabFocusReason);
     const QRect edit(control("Edit3")->mapTo(scroll->viewport(), QPoint()), control("Edit3")->size());
     QVERIFY(seen.contains(edit));

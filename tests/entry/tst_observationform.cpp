@@ -106,7 +106,8 @@ void TestObservationForm::controlsAndInitialContents()
     }
     for (const char *edit : {"Edit1", "Edit2", "Edit3", "Edit4", "Edit5", "Edit6", "Edit7"})
         QVERIFY(control<QLineEdit>(form, edit)->text().isEmpty());
-    QCOMPARE(control<QToolButton>(form, "LMDButton1")->toolTip(), QStringLiteral("Koordinatenpicker aufrufen (Strg+K)"));
+    QCOMPARE(control<QToolButton>(form, "LMDButton1")->toolTip(),
+             QStringLiteral("Koordinatenpicker aufrufen (Strg+K)"));
 
     auto *systems = control<QComboBox>(form, "ComboBox1");
     QCOMPARE(systems->count(), 7);
