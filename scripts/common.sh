@@ -9,7 +9,7 @@ NEMBRA_PACKAGES=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev
   libbenchmark-dev qt6-webengine-dev libjs-leaflet iproute2
-  libproj-dev proj-data proj-bin
+  libproj-dev proj-data proj-bin libexif-dev tzdata
   libqt6svg6 fonts-wine xvfb xauth fonts-dejavu-core fonts-liberation2
 )
 

@@ -135,7 +135,11 @@ std::optional<QString> writeFileAtomically(const QString &path, const QByteArray
     return std::nullopt;
 }
 
-ReadFile readRegularFile(const QString &path, qint64 limit)
+namespace {
+
+// wholeOnly: a file larger than limit is refused; otherwise its first limit
+// bytes are what is read.
+ReadFile readRegular(const QString &path, qint64 limit, bool wholeOnly)
 {
     ReadFile out;
     const QByteArray name = QFile::encodeName(path);
@@ -156,7 +160,7 @@ ReadFile readRegularFile(const QString &path, qint64 limit)
         out.error = QStringLiteral("Es ist keine gewöhnliche Datei.");
         return out;
     }
-    if (st.st_size > limit) {
+    if (wholeOnly && st.st_size > limit) {
         out.error = tooLarge;
         return out;
     }
@@ -196,12 +200,27 @@ ReadFile readRegularFile(const QString &path, qint64 limit)
     ::close(fd);
     out.bytes.truncate(got);
     if (got > limit) {
-        out.bytes.clear();
-        out.error = tooLarge;
-        return out;
+        if (wholeOnly) {
+            out.bytes.clear();
+            out.error = tooLarge;
+            return out;
+        }
+        out.bytes.truncate(qsizetype(limit));
     }
     out.ok = true;
     return out;
+}
+
+} // namespace
+
+ReadFile readRegularFile(const QString &path, qint64 limit)
+{
+    return readRegular(path, limit, true);
+}
+
+ReadFile readRegularFileHead(const QString &path, qint64 bytes)
+{
+    return readRegular(path, bytes, false);
 }
 
 KeptFile keepUnderFreeName(const QString &from, const QString &dir, const QString &stem, const QString &ext)

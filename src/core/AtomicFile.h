@@ -35,6 +35,8 @@ struct ReadFile {
     QString error;
 };
 ReadFile readRegularFile(const QString &path, qint64 limit);
+// The same for at most the first `bytes` bytes of a file of any size.
+ReadFile readRegularFileHead(const QString &path, qint64 bytes);
 
 // Gives file `from` the first free name of "<stem><ext>", "<stem>-2<ext>",
 // "<stem>-3<ext>", … in folder dir (with separator), never replacing a file.
