@@ -1,5 +1,7 @@
 #include "DozadiRad.h"
 
+#include <cmath>
+
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCloseEvent>
@@ -32,6 +34,7 @@
 #include "CsvExport.h"
 #include "DateValidation.h"
 #include "ErrorGuard.h"
+#include "FieldPosition.h"
 #include "FormFont.h"
 #include "KeyCodes.h"
 #include "KeyPressFilter.h"
@@ -39,6 +42,7 @@
 #include "LocationCheck.h"
 #include "Messages.h"
 #include "PickedCoordinate.h"
+#include "PositionChoice.h"
 #include "Reachability.h"
 #include "RecordCheck.h"
 #include "RecordDraft.h"
@@ -133,7 +137,8 @@ void TForm1::setupControls()
     m_ui->MenuItemSave->setShortcut(QKeySequence::Save);
     m_ui->MenuItemEnd->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     m_ui->MenuItemUsage->setShortcut(QKeySequence(Qt::Key_F1));
-    for (QAction *action : {m_ui->MenuItemSave, m_ui->MenuItemEnd, m_ui->MenuItemUsage})
+    m_ui->MenuItemPositionFile->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+    for (QAction *action : {m_ui->MenuItemSave, m_ui->MenuItemEnd, m_ui->MenuItemUsage, m_ui->MenuItemPositionFile})
         action->setShortcutContext(Qt::WindowShortcut);
 
     showNotation(m_ui->Edit4, QStringLiteral("TT.MM.JJJJ, MM.JJJJ, JJJJ oder Zeitraum"), QStringLiteral("TT.MM.JJJJ"));
@@ -172,6 +177,7 @@ void TForm1::setupControls()
     connectHandler(m_ui->BtnAlleSippenLoeschen, &QPushButton::clicked, this, &TForm1::BtnAlleSippenLoeschenClick);
     connectHandler(m_ui->BtnSpeichern, &QPushButton::clicked, this, &TForm1::BtnSpeichernClick);
     connectHandler(m_ui->MenuItemSave, &QAction::triggered, this, &TForm1::MenuItemSaveClick);
+    connectHandler(m_ui->MenuItemPositionFile, &QAction::triggered, this, &TForm1::MenuItemPositionFileClick);
 
     auto keyPress = [this](QWidget *control, void (TForm1::*handler)(QObject *, QChar &)) {
         new KeyPressFilter(control, [this, handler](QObject *sender, QChar &key) { (this->*handler)(sender, key); });
@@ -1136,6 +1142,70 @@ void TForm1::LMDButton1Click(QObject *)
             }
         }
     }
+    m_ui->Edit5->setFocus(Qt::OtherFocusReason);
+}
+
+void TForm1::MenuItemPositionFileClick(QObject *)
+{
+    const QString folder = AppSettings::positionFolder(paths_.settingsDir);
+    const Messages::OpenDialog dialog{QStringLiteral("Position aus Datei"),
+                                      !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QDir::homePath(),
+                                      {QStringLiteral("GPS-Dateien und Fotos (*.gpx *.GPX *.jpg *.jpeg *.JPG *.JPEG)"),
+                                       QStringLiteral("GPX-Dateien (*.gpx *.GPX)"),
+                                       QStringLiteral("Fotos (*.jpg *.jpeg *.JPG *.JPEG)"),
+                                       QStringLiteral("Alle Dateien (*)")}};
+    const QString path = messages().getOpenFileName(dialog);
+    if (path.isEmpty())
+        return;
+    AppSettings::writePositionFolder(paths_.settingsDir, QFileInfo(path).absolutePath());
+    const PositionRead read = readPositionFile(path);
+    if (read.positions.isEmpty()) {
+        messages().show(Messages::Kind::Warning, read.error);
+        return;
+    }
+    qsizetype chosen = 0;
+    if (read.positions.size() > 1) {
+        TPositionChoice choice(read.positions, this);
+        choice.exec();
+        chosen = choice.chosen();
+        if (chosen < 0)
+            return;
+    }
+    takePosition(read.positions[chosen]);
+}
+
+void TForm1::takePosition(const FieldPosition &position)
+{
+    // The coordinate as a map pick gives it; each value checked as if typed.
+    const QString coordinate = pickedCoordinateToLtln(position.pickedText());
+    if (!IsLTLNOk(coordinate))
+        return;
+    const QString current = m_ui->Edit5->text();
+    if (!empty(current) && current != coordinate) {
+        const auto answer = messages().ask(
+            QStringLiteral("Der Raumbezug \"%1\" wird durch die Position aus der Datei ersetzt:\n\r%2")
+                .arg(current, coordinate),
+            {QStringLiteral("&Ersetzen"), QStringLiteral("Abbrechen"), false});
+        if (answer != Messages::Answer::Yes)
+            return;
+    }
+    m_ui->Edit5->setText(coordinate);
+    m_ui->ComboBox1->setCurrentIndex(0);
+    // Only empty fields are filled, and only from values the file holds.
+    if (position.altitude && std::abs(*position.altitude) < 100000 && empty(m_ui->Edit7->text())) {
+        const QString altitude = QString::number(qRound64(*position.altitude));
+        if (IsHoeheOK(altitude))
+            m_ui->Edit7->setText(altitude);
+    }
+    const QDateTime local = position.localTime();
+    if (local.isValid() && empty(m_ui->Edit4->text())) {
+        const QString date = local.date().toString(QStringLiteral("dd.MM.yyyy"));
+        if (ZeitraumOK(date))
+            m_ui->Edit4->setText(ParseZeitraum(date));
+    }
+    const std::optional<double> error = position.horizontalError;
+    if (error && *error >= 0 && *error < 1e7 && empty(m_ui->Edit2->text()))
+        m_ui->Edit2->setText(QString::number(qMax<qint64>(1, qint64(std::ceil(*error)))));
     m_ui->Edit5->setFocus(Qt::OtherFocusReason);
 }
 

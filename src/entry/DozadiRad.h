@@ -24,6 +24,7 @@
 namespace Ui {
 class TForm1;
 }
+struct FieldPosition;
 class QCloseEvent;
 class QLabel;
 class QScrollArea;
@@ -134,6 +135,10 @@ public:
     void MenuItemUsageClick(QObject *Sender);
     void MenuItemAboutClick(QObject *Sender);
     void LMDButton1Click(QObject *Sender);
+    // A position from a GPS file or a photo: the coordinate, and the
+    // altitude, date and uncertainty radius where their fields are empty.
+    void MenuItemPositionFileClick(QObject *Sender);
+    void takePosition(const FieldPosition &position);
 
     static QString usageNotice();
 

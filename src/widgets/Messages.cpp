@@ -118,3 +118,15 @@ QString DesktopMessages::getSaveFileName(const SaveDialog &dialog)
         return QString();
     return fileDialog.selectedFiles().constFirst();
 }
+
+QString DesktopMessages::getOpenFileName(const OpenDialog &dialog)
+{
+    QFileDialog fileDialog(QApplication::activeWindow(), dialog.title, dialog.directory);
+    fileDialog.setAcceptMode(QFileDialog::AcceptOpen);
+    fileDialog.setFileMode(QFileDialog::ExistingFile);
+    fileDialog.setNameFilters(dialog.filters);
+    fileDialog.setSizeGripEnabled(true);
+    if (fileDialog.exec() != QDialog::Accepted || fileDialog.selectedFiles().isEmpty())
+        return QString();
+    return fileDialog.selectedFiles().constFirst();
+}

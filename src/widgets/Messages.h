@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The one way the program shows message boxes and the save dialog. The program
 // installs the boxes of the desktop; tests install a recorder that answers as
@@ -31,6 +32,13 @@ public:
         QString fileName;
     };
 
+    // A file to read: the filters as "Name (*.a *.b)", the first chosen.
+    struct OpenDialog {
+        QString title;
+        QString directory;
+        QStringList filters;
+    };
+
     // A question of kind Confirmation whose buttons say what they do, and
     // whose default (what Enter presses) may be the cautious one.
     struct Buttons {
@@ -50,6 +58,8 @@ public:
 
     // The chosen full path, or an empty text when the user cancelled.
     virtual QString getSaveFileName(const SaveDialog &dialog) = 0;
+    // The chosen existing file, or an empty text when the user cancelled.
+    virtual QString getOpenFileName(const OpenDialog &dialog) = 0;
 
     Answer show(Kind kind, const QString &text) { return show(kind, captionFor(kind), text); }
     static QString captionFor(Kind kind);
@@ -66,4 +76,5 @@ public:
     Answer show(Kind kind, const QString &caption, const QString &text) override;
     Answer ask(const QString &text, const Buttons &buttons) override;
     QString getSaveFileName(const SaveDialog &dialog) override;
+    QString getOpenFileName(const OpenDialog &dialog) override;
 };

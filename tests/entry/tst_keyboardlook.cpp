@@ -172,8 +172,9 @@ void TestKeyboardLook::shortcutsAndMnemonics()
     auto *file = control<QMenu>("MenuItemFile");
     QCOMPARE(file->title(), QStringLiteral("&Datei"));
     QCOMPARE(control<QMenu>("MenuItemHelp")->title(), QStringLiteral("&Hilfe"));
-    QCOMPARE(file->actions()[0]->text(), QStringLiteral("&Speichern"));
-    QCOMPARE(file->actions()[1]->text(), QStringLiteral("&Beenden"));
+    QCOMPARE(file->actions()[0]->text(), QStringLiteral("Position aus &Datei…"));
+    QCOMPARE(file->actions()[1]->text(), QStringLiteral("&Speichern"));
+    QCOMPARE(file->actions()[2]->text(), QStringLiteral("&Beenden"));
 }
 
 void TestKeyboardLook::yellowOnScreen()

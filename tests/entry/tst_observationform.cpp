@@ -154,16 +154,18 @@ void TestObservationForm::controlsAndInitialContents()
     QCOMPARE(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
     QCOMPARE(grid->selectionBehavior(), QAbstractItemView::SelectRows);
 
-    // Menu: Datei (Speichern, Beenden), Hilfe (Info über die Nutzung, Über...).
+    // Menu: Datei (Position aus Datei…, Speichern, Beenden), Hilfe (Info über
+    // die Nutzung, Über...).
     auto *file = control<QMenu>(form, "MenuItemFile");
     auto *help = control<QMenu>(form, "MenuItemHelp");
     // Displayed as the words; the mnemonic's "&" only underlines a letter.
     auto shown = [](QString text) { return text.remove(u'&'); };
     QCOMPARE(shown(file->title()), QStringLiteral("Datei"));
     QCOMPARE(shown(help->title()), QStringLiteral("Hilfe"));
-    QCOMPARE(file->actions().size(), 2);
-    QCOMPARE(file->actions()[0]->objectName(), QStringLiteral("MenuItemSave"));
-    QCOMPARE(shown(file->actions()[1]->text()), QStringLiteral("Beenden"));
+    QCOMPARE(file->actions().size(), 3);
+    QCOMPARE(file->actions()[0]->objectName(), QStringLiteral("MenuItemPositionFile"));
+    QCOMPARE(file->actions()[1]->objectName(), QStringLiteral("MenuItemSave"));
+    QCOMPARE(shown(file->actions()[2]->text()), QStringLiteral("Beenden"));
     QCOMPARE(shown(help->actions()[0]->text()), QStringLiteral("Info über die Nutzung"));
     QCOMPARE(shown(help->actions()[1]->text()), QStringLiteral("Über..."));
 }
@@ -278,7 +280,7 @@ void TestObservationForm::endAsksFirst()
     QTest::keyClicks(control(form, "Edit3"), QStringLiteral("Wegrand"));
     QTimer::singleShot(0, &form, [&] {
         if (viaMenu)
-            control<QMenu>(form, "MenuItemFile")->actions()[1]->trigger();
+            control<QAction>(form, "MenuItemEnd")->trigger();
         else
             QTest::mouseClick(control(form, "BtnEnde"), Qt::LeftButton);
     });

@@ -9,27 +9,14 @@
 
 #include "FieldPosition.h"
 #include "GpxReader.h"
-#include "PhotoFixture.h"
 #include "PhotoPosition.h"
+#include "PositionFixture.h"
 
-using namespace PhotoFixture;
+using namespace PositionFixture;
 
 namespace {
 
-QByteArray gpx11(const QByteArray &body)
-{
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-           "<gpx version=\"1.1\" creator=\"Test\" xmlns=\"http://www.topografix.com/GPX/1/1\">\n"
-        + body + "</gpx>\n";
-}
-
-const QByteArray ThreeWaypoints = gpx11(
-    "<metadata><name>Saar</name></metadata>\n"
-    "<wpt lat=\"49.451870\" lon=\"6.660719\"><ele>181.6</ele><time>2026-06-01T08:15:30Z</time>"
-    "<name>001</name><sym>Flag</sym></wpt>\n"
-    "<wpt lat=\"49.500000\" lon=\"7.000000\"><ele>312.4</ele><time>2026-06-01T22:30:00Z</time>"
-    "<name>002 Hang</name></wpt>\n"
-    "<wpt lat=\"-12.5\" lon=\"-45.25\"><name>003</name></wpt>\n");
+const QByteArray ThreeWaypoints = threeWaypoints();
 
 QByteArray track(int points, int secondsApart)
 {

@@ -43,3 +43,9 @@ QStringList RecordingMessages::texts() const
         result.append(s.text);
     return result;
 }
+
+QString RecordingMessages::getOpenFileName(const OpenDialog &dialog)
+{
+    openDialogs.append(dialog);
+    return openPath;
+}

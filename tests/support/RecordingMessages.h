@@ -25,6 +25,7 @@ public:
     Answer show(Kind kind, const QString &caption, const QString &text) override;
     Answer ask(const QString &text, const Buttons &buttons) override;
     QString getSaveFileName(const SaveDialog &dialog) override;
+    QString getOpenFileName(const OpenDialog &dialog) override;
 
     QList<Shown> shown;
     QList<SaveDialog> saveDialogs;
@@ -32,6 +33,9 @@ public:
     QList<Answer> answers;
     // Path the save dialog returns; empty means cancelled.
     QString savePath;
+    QList<OpenDialog> openDialogs;
+    // Path the open dialog returns; empty means cancelled.
+    QString openPath;
     // Runs while a box is "open", e.g. to look at the focus at that moment.
     std::function<void(const Shown &)> onShow;
 

@@ -70,6 +70,23 @@ bool writeWindowGeometry(const QString &settingsDir, const WindowGeometry &g, QS
                                 error);
 }
 
+QString positionFolder(const QString &settingsDir)
+{
+    return ProfileFile(settingsPath(settingsDir)).readString("Settings", "PositionFolder", QString());
+}
+
+bool writePositionFolder(const QString &settingsDir, const QString &folder, QString *error)
+{
+    // One line of the file: a name with a line break is not kept.
+    for (const QChar c : folder)
+        if (c.category() == QChar::Other_Control) {
+            if (error)
+                *error = QStringLiteral("Ungültiger Eintrag");
+            return false;
+        }
+    return ProfileFile(settingsPath(settingsDir)).writeStrings("Settings", {{"PositionFolder", folder}}, error);
+}
+
 QString geoNamesUser(const QString &settingsDir)
 {
     return ProfileFile(settingsPath(settingsDir)).readString("Map", "GeoNamesUser", QString());

@@ -40,6 +40,11 @@ struct WindowGeometry {
 std::optional<WindowGeometry> readWindowGeometry(const QString &settingsDir);
 bool writeWindowGeometry(const QString &settingsDir, const WindowGeometry &geometry, QString *error = nullptr);
 
+// The folder of the position file chosen last (key PositionFolder of section
+// Settings); empty when none is stored.
+QString positionFolder(const QString &settingsDir);
+bool writePositionFolder(const QString &settingsDir, const QString &folder, QString *error = nullptr);
+
 // The GeoNames account of key GeoNamesUser in section Map; empty when none
 // is set, and the public elevation service answers instead.
 QString geoNamesUser(const QString &settingsDir);

@@ -5,9 +5,29 @@
 #include <QByteArray>
 #include <QList>
 
-// Photos as cameras write them, made here: a JPEG whose APP1 segment holds an
-// EXIF block with the GPS tags and DateTimeOriginal that a test asks for.
-namespace PhotoFixture {
+// Position files made here: GPX documents as receivers write them, and
+// photos as cameras write them, a JPEG whose APP1 segment holds an EXIF block
+// with the GPS tags and DateTimeOriginal that a test asks for.
+namespace PositionFixture {
+
+inline QByteArray gpx11(const QByteArray &body)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<gpx version=\"1.1\" creator=\"Test\" xmlns=\"http://www.topografix.com/GPX/1/1\">\n"
+        + body + "</gpx>\n";
+}
+
+// Three waypoints; the second at 49.5° N 7° E, 312.4 m, on 1 June 2026 at
+// 22:30 UTC.
+inline QByteArray threeWaypoints()
+{
+    return gpx11("<metadata><name>Saar</name></metadata>\n"
+                 "<wpt lat=\"49.451870\" lon=\"6.660719\"><ele>181.6</ele><time>2026-06-01T08:15:30Z</time>"
+                 "<name>001</name><sym>Flag</sym></wpt>\n"
+                 "<wpt lat=\"49.500000\" lon=\"7.000000\"><ele>312.4</ele><time>2026-06-01T22:30:00Z</time>"
+                 "<name>002 Hang</name></wpt>\n"
+                 "<wpt lat=\"-12.5\" lon=\"-45.25\"><name>003</name></wpt>\n");
+}
 
 struct Rational {
     quint32 numerator = 0;
@@ -168,4 +188,4 @@ inline Tags merzig()
     return t;
 }
 
-} // namespace PhotoFixture
+} // namespace PositionFixture
