@@ -18,6 +18,7 @@
 
 #include "MapDocument.h"
 #include "ScriptBridge.h"
+#include "TileRequest.h"
 
 static void initMapApiResources()
 {
@@ -29,6 +30,7 @@ namespace MapService {
 namespace {
 
 const QUrl PageOrigin(QStringLiteral("http://localhost"));
+const QByteArray WebRtcPolicy("--force-webrtc-ip-handling-policy=disable_non_proxied_udp");
 
 QHash<int, ScriptBridge *> &bridges()
 {
@@ -43,13 +45,6 @@ QByteArray resource(const QString &name)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-bool sameServer(const QUrl &a, const QUrl &b)
-{
-    const int defaultPort = a.scheme() == QLatin1String("https") ? 443 : 80;
-    return a.scheme() == b.scheme() && a.host().compare(b.host(), Qt::CaseInsensitive) == 0
-        && a.port(defaultPort) == b.port(defaultPort);
-}
-
 class Interceptor : public QWebEngineUrlRequestInterceptor {
 public:
     using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
@@ -62,7 +57,7 @@ public:
             info.redirect(QUrl(QStringLiteral("nembra://api/maps.js")));
             return;
         }
-        if (!allowedRequest(url))
+        if (!allowedRequest(info.requestMethod(), url))
             info.block(true);
     }
 };
@@ -126,16 +121,17 @@ private:
 
 } // namespace
 
-bool allowedRequest(const QUrl &url)
+bool allowedRequest(const QByteArray &method, const QUrl &url)
 {
     // The page needs its own files, data it made itself, and map tiles;
-    // nothing else leaves the program (no favicon, no beacon to a third host).
+    // nothing else leaves the program (no favicon, no beacon to a third host,
+    // nothing but tiles to the tile servers).
     const QString scheme = url.scheme();
     if (scheme == QLatin1String(Scheme) || scheme == QLatin1String("data") || scheme == QLatin1String("blob"))
         return true;
     const Config &c = config();
     for (const TileSource *source : {&c.satellite, &c.street})
-        if (sameServer(url, QUrl(source->url)))
+        if (isTileRequest(method, url, source->url, source->maxZoom))
             return true;
     return false;
 }
@@ -148,6 +144,13 @@ QString userAgent()
 
 void registerSchemes()
 {
+    // The page has no way to send UDP: WebRTC may go only through a proxy,
+    // and the program's browser has none. Chromium reads its switches from
+    // here when the first page is made; the last of a switch given twice wins.
+    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    if (!flags.contains(WebRtcPolicy))
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags + ' ' + WebRtcPolicy);
+
     QWebEngineUrlScheme scheme(Scheme);
     scheme.setSyntax(QWebEngineUrlScheme::Syntax::Host);
     scheme.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::CorsEnabled

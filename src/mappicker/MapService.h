@@ -41,9 +41,9 @@ inline constexpr auto ContactUrl = "https://nembra.de/";
 // The tiles' disk cache between runs.
 inline constexpr qint64 CacheBytes = 200LL * 1024 * 1024;
 
-// Whether the page may load url: the program's own scheme, data the page
-// made, and the servers of the two tile layers; nothing else.
-bool allowedRequest(const QUrl &url);
+// Whether the page may load url with method: the program's own scheme, data
+// the page made, and tiles of the two tile layers; nothing else.
+bool allowedRequest(const QByteArray &method, const QUrl &url);
 QString userAgent();
 
 // The bridge of a map container; requests carry its number.

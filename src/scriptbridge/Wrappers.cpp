@@ -17,6 +17,7 @@
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTextEdit>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include "NembraError.h"
@@ -195,12 +196,31 @@ bool TControlWrapper::Enabled() const
     return widget()->isEnabled();
 }
 
+// A control that holds controls of its own that script can name (a panel,
+// a group box, the frame of a form), not the inner parts of a single control
+// (a combo box's line edit, a list's viewport and scroll bars).
+static bool holdsControls(const QWidget *w)
+{
+    for (const QWidget *child : w->findChildren<QWidget *>()) {
+        const QString name = child->objectName();
+        if (!child->isWindow() && !name.isEmpty() && !name.startsWith(QLatin1String("qt_")))
+            return true;
+    }
+    return false;
+}
+
 // Page script may change the controls, but it must never leave the user
-// with a window that is hidden or that takes no input.
+// with a window that is hidden or that takes no input, nor with a part of
+// one that holds its fields.
 static void refuseForWindow(QWidget *w, bool value)
 {
-    if (!value && w->isWindow())
+    if (value)
+        return;
+    if (w->isWindow())
         throw NembraError(QStringLiteral("Ein Fenster des Programms kann nicht ausgeblendet oder gesperrt werden"));
+    if (holdsControls(w))
+        throw NembraError(
+            QStringLiteral("Ein Bereich eines Fensters des Programms kann nicht ausgeblendet oder gesperrt werden"));
 }
 
 void TControlWrapper::setEnabled(bool value)
@@ -530,7 +550,11 @@ QObject *TMenuItemWrapper::GetItems(int Index) const
 
 void TMenuItemWrapper::Click()
 {
-    action()->trigger();
+    // A menu item may save, end the program or open a box: it runs once the
+    // page's call has returned, so the page never waits on a modal box and
+    // the bridge is never entered again from inside its own call.
+    QAction *item = action();
+    QTimer::singleShot(0, item, [item] { item->trigger(); });
 }
 
 int TMenuItemWrapper::Count() const

@@ -1,11 +1,20 @@
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDesktopServices>
+#include <QElapsedTimer>
+#include <QFrame>
+#include <QGroupBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMainWindow>
 #include <QMenu>
+#include <QMenuBar>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
+#include <QUdpSocket>
 
 #include "ElevationServer.h"
 #include "UrlCatcher.h"
@@ -58,6 +67,10 @@ private slots:
     void attributionLeavesTheScaleBarFree();
     void pageScriptReachesNativeObjects();
     void scriptRunDuringACallRunsBeforeItReturns();
+    void tileServersGetOnlyTiles();
+    void pageSendsNoUdp();
+    void formPartsCannotBeLocked();
+    void menuItemRunsAfterTheCallReturned();
 
 private:
     void loadMap();
@@ -415,6 +428,142 @@ void TestMapPage::scriptRunDuringACallRunsBeforeItReturns()
                   " catch (e) { return e.name; } })()")
                  .toString(),
              QStringLiteral("ReferenceError"));
+}
+
+// What injected script could send to a tile server: data in a tile's path
+// or query, a POST, a beacon. Only tiles of the layers' shape arrive.
+void TestMapPage::tileServersGetOnlyTiles()
+{
+    ElevationServer tiles;
+    MapService::Config &config = MapService::config();
+    const MapService::Config saved = config;
+    const auto restore = qScopeGuard([&] { config = saved; });
+    config.satellite.url = QStringLiteral("http://%1/sat/{z}/{x}/{y}").arg(tiles.host());
+    config.street.url = QStringLiteral("http://%1/street/{z}/{x}/{y}.png").arg(tiles.host());
+    loadMap();
+    QTRY_VERIFY_WITH_TIMEOUT(!tiles.paths.isEmpty(), 10000);
+
+    const QString host = QStringLiteral("http://%1").arg(tiles.host());
+    eval(view_->page(),
+         QStringLiteral("new Image().src = '%1/street/EXFIL/Merzig.png';"
+                        "fetch('%1/street/1/0/0.png', {method: 'POST', body: 'Merzig'})"
+                        ".catch(function(){});"
+                        "navigator.sendBeacon('%1/sat/1/1/1', 'Merzig');"
+                        "new Image().src = '%1/sat/1/0/0?d=Merzig';"
+                        "new Image().src = '%1/sat/2/7/0';"
+                        "new Image().src = '%1/sat/99/0/0';"
+                        "new Image().src = '%1/street/3/1/2.png';")
+             .arg(host));
+    // The last one is a tile: once it came, the others had their chance.
+    QTRY_VERIFY_WITH_TIMEOUT(tiles.paths.contains("/street/3/1/2.png"), 10000);
+    QTest::qWait(300);
+    static const QRegularExpression tile(
+        QStringLiteral("^/(sat/[0-9]+/[0-9]+/[0-9]+|street/[0-9]+/[0-9]+/[0-9]+\\.png)$"));
+    for (const QByteArray &path : std::as_const(tiles.paths))
+        QVERIFY2(tile.match(QString::fromLatin1(path)).hasMatch(), path.constData());
+    QVERIFY(!tiles.paths.contains("/sat/2/7/0"));
+    QVERIFY(!tiles.paths.contains("/sat/99/0/0"));
+    for (const QByteArray &head : std::as_const(tiles.heads))
+        QVERIFY2(head.startsWith("GET "), head.constData());
+}
+
+// A peer connection with a STUN server on this machine: no packet reaches it.
+void TestMapPage::pageSendsNoUdp()
+{
+    QUdpSocket stun;
+    QVERIFY(stun.bind(QHostAddress::LocalHost, 0));
+    loadMap();
+    const QString made = eval(view_->page(),
+                              QStringLiteral(
+                                  "(function(){ try {"
+                                  " var pc = new RTCPeerConnection({iceServers: [{urls: 'stun:127.0.0.1:%1'}]});"
+                                  " pc.createDataChannel('daten');"
+                                  " pc.createOffer().then(function(o) { return pc.setLocalDescription(o); });"
+                                  " window.peer = pc; return 'made'; } catch (e) { return 'refused'; } })()")
+                                  .arg(stun.localPort()))
+                             .toString();
+    QVERIFY2(made == "made" || made == "refused", qPrintable(made));
+    // Gathering ends at once when there is nothing to gather.
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 3000 && !stun.hasPendingDatagrams()) {
+        if (made == "made" && waited.elapsed() > 500
+            && eval(view_->page(), "window.peer.iceGatheringState").toString() == "complete")
+            break;
+        QTest::qWait(50);
+    }
+    QTest::qWait(200);
+    QVERIFY2(!stun.hasPendingDatagrams(), "a STUN request reached the server");
+}
+
+void TestMapPage::formPartsCannotBeLocked()
+{
+    QMainWindow form;
+    form.setObjectName("Form1");
+    auto *panel = new QFrame(&form);
+    panel->setObjectName("Panel1");
+    auto *edit = new QLineEdit(panel);
+    edit->setObjectName("Edit5");
+    auto *group = new QGroupBox(panel);
+    group->setObjectName("GroupBox1");
+    (new QCheckBox(group))->setObjectName("CheckBox1");
+    auto *combo = new QComboBox(panel);
+    combo->setObjectName("ComboBox1");
+    combo->setEditable(true);
+    auto *list = new QListWidget(panel);
+    list->setObjectName("CheckListBox1");
+    form.setCentralWidget(panel);
+    form.show();
+    loadMap();
+    const auto tryTo = [this](const char *control, const char *member) {
+        return eval(view_->page(),
+                    QStringLiteral("(function(){ try { external.Form1.%1.%2 = false; return 'done'; }"
+                                   " catch (e) { return e.message; } })()")
+                        .arg(QLatin1String(control), QLatin1String(member)))
+            .toString();
+    };
+    const QString refused = QStringLiteral(
+        "Ein Bereich eines Fensters des Programms kann nicht ausgeblendet oder gesperrt werden");
+    for (const char *part : {"Panel1", "GroupBox1"})
+        for (const char *member : {"Enabled", "Visible"})
+            QCOMPARE(tryTo(part, member), refused);
+    QVERIFY(panel->isEnabled() && panel->isVisible() && group->isEnabled() && group->isVisible());
+    // Single controls keep what script may do with them.
+    for (const char *single : {"Edit5", "ComboBox1", "CheckListBox1", "CheckBox1"})
+        QCOMPARE(tryTo(single, "Enabled"), QStringLiteral("done"));
+    QVERIFY(!edit->isEnabled() && !combo->isEnabled() && !list->isEnabled());
+}
+
+// A menu item's Click that opens a box: the page's call has returned while
+// the box is open.
+void TestMapPage::menuItemRunsAfterTheCallReturned()
+{
+    QMainWindow form;
+    form.setObjectName("Form1");
+    form.menuBar()->setObjectName("MainMenu1");
+    QMenu *file = form.menuBar()->addMenu("&Datei");
+    file->setObjectName("MenuItemFile");
+    QAction *save = file->addAction("&Speichern");
+    save->setObjectName("MenuItemSave");
+    form.show();
+    loadMap();
+    bool ran = false, returnedMeanwhile = false;
+    connect(save, &QAction::triggered, this, [&] {
+        ran = true;
+        // As a modal box would: an event loop of its own until the page answers.
+        QElapsedTimer open;
+        open.start();
+        while (!returnedMeanwhile && open.elapsed() < 3000)
+            returnedMeanwhile = eval(view_->page(), "window.clickReturned === true", 500).toBool();
+    });
+    const QVariant called = eval(view_->page(),
+                                 QStringLiteral("(function(){ try { external.Form1.MainMenu1.FindItem(%1).Click();"
+                                                " window.clickReturned = true; return 'called'; }"
+                                                " catch (e) { return e.message; } })()")
+                                     .arg(TMenuItemWrapper::commandOf(save)));
+    QCOMPARE(called.toString(), QStringLiteral("called"));
+    QTRY_VERIFY(ran);
+    QVERIFY(returnedMeanwhile);
 }
 
 NEMBRA_BROWSER_TEST_MAIN(QApplication, TestMapPage)
