@@ -8,7 +8,6 @@
 #include <QJsonObject>
 #include <QLockFile>
 #include <QStandardPaths>
-#include <QUrlQuery>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 #include <QWebEngineUrlRequestInterceptor>
@@ -16,6 +15,7 @@
 #include <QWebEngineUrlScheme>
 #include <QWebEngineUrlSchemeHandler>
 
+#include "BridgeCall.h"
 #include "MapDocument.h"
 #include "ScriptBridge.h"
 #include "TileRequest.h"
@@ -106,16 +106,13 @@ private:
             job->fail(QWebEngineUrlRequestJob::RequestDenied);
             return;
         }
-        const QStringList parts = url.path().split(u'/', Qt::SkipEmptyParts);
-        ScriptBridge *bridge = parts.size() == 2 && parts[1] == QLatin1String("call")
-            ? bridges().value(parts[0].toInt())
-            : nullptr;
+        const std::optional<BridgeCall> call = bridgeCallOf(url);
+        ScriptBridge *bridge = call ? bridges().value(call->bridge) : nullptr;
         if (!bridge) {
             job->fail(QWebEngineUrlRequestJob::UrlNotFound);
             return;
         }
-        const QByteArray request = QUrlQuery(url).queryItemValue(QStringLiteral("q"), QUrl::FullyDecoded).toUtf8();
-        reply(job, "application/json", bridge->handle(request));
+        reply(job, "application/json", bridge->handle(call->request));
     }
 };
 
@@ -231,7 +228,7 @@ void unregisterBridge(int id)
 
 QString bridgeEndpoint(int id)
 {
-    return QStringLiteral("nembra://bridge/%1/call?q=").arg(id);
+    return ::bridgeEndpoint(id);
 }
 
 QByteArray apiScript()

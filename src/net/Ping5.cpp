@@ -83,6 +83,47 @@ int failedSend(int err, IcmpReply (&replies)[IcmpEcho::MaxReplies], std::int32_t
     return 0;
 }
 
+} // namespace
+
+std::optional<std::int32_t> matchEchoPacket(const unsigned char *packet, size_t n, const EchoRequest &echo,
+                                            std::uint32_t from)
+{
+    size_t offset = 0;
+    if (echo.raw) {
+        // A raw socket sees every ICMP packet of the machine, with its IP header.
+        if (n < 20)
+            return std::nullopt;
+        offset = size_t(packet[0] & 0x0F) * 4;
+    }
+    if (n < offset + 8)
+        return std::nullopt;
+    const unsigned char *icmp = packet + offset;
+    const std::uint16_t id = std::uint16_t(icmp[4] << 8 | icmp[5]);
+    const std::uint16_t seq = std::uint16_t(icmp[6] << 8 | icmp[7]);
+    if (icmp[0] == ICMP_ECHOREPLY) {
+        if (seq != echo.sequence || (echo.raw && (id != echo.identifier || from != echo.to)))
+            return std::nullopt;
+        return 0;
+    }
+    if (echo.raw && (icmp[0] == ICMP_DEST_UNREACH || icmp[0] == ICMP_TIME_EXCEEDED)) {
+        // The error quotes our request: its IP header, then its first 8 bytes.
+        const unsigned char *quoted = icmp + 8;
+        if (n < offset + 8 + 20)
+            return std::nullopt;
+        const size_t quotedHeader = size_t(quoted[0] & 0x0F) * 4;
+        if (n < offset + 8 + quotedHeader + 8)
+            return std::nullopt;
+        const unsigned char *request = quoted + quotedHeader;
+        if (request[0] != ICMP_ECHO || std::uint16_t(request[4] << 8 | request[5]) != echo.identifier
+            || std::uint16_t(request[6] << 8 | request[7]) != echo.sequence)
+            return std::nullopt;
+        return statusOfIcmpError(icmp[0], icmp[1]);
+    }
+    return std::nullopt;
+}
+
+namespace {
+
 class SocketEcho : public IcmpEcho {
 public:
     SocketEcho(int fd, bool raw)
@@ -143,7 +184,8 @@ public:
                 systemError = errno;
                 return 0;
             }
-            if (const auto status = match(packet, size_t(n), ipv4, from.sin_addr.s_addr)) {
+            if (const auto status = matchEchoPacket(packet, size_t(n), {raw_, identifier_, sequence_, ipv4},
+                                                    from.sin_addr.s_addr)) {
                 replies[0] = {*status, elapsedMs(sent)};
                 return 1;
             }
@@ -155,43 +197,6 @@ public:
     }
 
 private:
-    // The status of a packet that answers our echo, or nothing for another packet.
-    std::optional<std::int32_t> match(const unsigned char *packet, size_t n, std::uint32_t to, std::uint32_t from) const
-    {
-        size_t offset = 0;
-        if (raw_) {
-            // A raw socket sees every ICMP packet of the machine, with its IP header.
-            if (n < 20)
-                return std::nullopt;
-            offset = size_t(packet[0] & 0x0F) * 4;
-        }
-        if (n < offset + 8)
-            return std::nullopt;
-        const unsigned char *icmp = packet + offset;
-        const std::uint16_t id = std::uint16_t(icmp[4] << 8 | icmp[5]);
-        const std::uint16_t seq = std::uint16_t(icmp[6] << 8 | icmp[7]);
-        if (icmp[0] == ICMP_ECHOREPLY) {
-            if (seq != sequence_ || (raw_ && (id != identifier_ || from != to)))
-                return std::nullopt;
-            return 0;
-        }
-        if (raw_ && (icmp[0] == ICMP_DEST_UNREACH || icmp[0] == ICMP_TIME_EXCEEDED)) {
-            // The error quotes our request: its IP header, then its first 8 bytes.
-            const unsigned char *quoted = icmp + 8;
-            if (n < offset + 8 + 20)
-                return std::nullopt;
-            const size_t quotedHeader = size_t(quoted[0] & 0x0F) * 4;
-            if (n < offset + 8 + quotedHeader + 8)
-                return std::nullopt;
-            const unsigned char *request = quoted + quotedHeader;
-            if (request[0] != ICMP_ECHO || std::uint16_t(request[4] << 8 | request[5]) != identifier_
-                || std::uint16_t(request[6] << 8 | request[7]) != sequence_)
-                return std::nullopt;
-            return statusOfIcmpError(icmp[0], icmp[1]);
-        }
-        return std::nullopt;
-    }
-
     // Datagram sockets report ICMP errors through the error queue.
     std::int32_t readErrorQueue() const
     {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include <QByteArray>
 #include <QThread>
@@ -51,6 +52,20 @@ public:
     virtual int send(std::uint32_t ipv4, std::uint32_t timeoutMs, IcmpReply (&replies)[MaxReplies],
                      std::int32_t &systemError) = 0;
 };
+
+// The echo request a received packet may answer (addresses in network byte
+// order).
+struct EchoRequest {
+    bool raw = false; // a raw socket: packets start with their IP header
+    std::uint16_t identifier = 0;
+    std::uint16_t sequence = 0;
+    std::uint32_t to = 0;
+};
+// What a packet received on the echo's socket says about it: 0 for its
+// reply, the IP_* status of an ICMP error that quotes it, nothing for
+// another packet.
+std::optional<std::int32_t> matchEchoPacket(const unsigned char *packet, size_t n, const EchoRequest &echo,
+                                            std::uint32_t from);
 
 // The system's ICMP echo service; open() gives nullptr when no handle can be had.
 class IcmpService {
