@@ -2,7 +2,8 @@
 # Builds the program and its tests with AddressSanitizer and
 # UndefinedBehaviorSanitizer (gcc) into build-asan/ and runs the whole suite,
 # browser tests included. QtWebEngine's own code needs
-# new_delete_type_mismatch=0 and a LeakSanitizer suppression of its leaks.
+# new_delete_type_mismatch=0; scripts/lsan.supp names the leaks of the engine
+# and of system libraries by the code that allocated them.
 source "$(dirname "$0")/common.sh"
 ensure_packages
 out=$NEMBRA_ROOT/build-asan
