@@ -231,6 +231,12 @@ void TForm1::setupControls()
     });
     auto *undo = new QShortcut(QKeySequence::Undo, this);
     connect(undo, &QShortcut::activated, this, [this] { guarded([this] { restoreDeletedTaxa(); }); });
+    // Under the taxon input: what Enter could not take, and why.
+    taxonHint_ = new QLabel(m_ui->Panel1);
+    taxonHint_->setObjectName(QStringLiteral("LabelSippenHinweis"));
+    taxonHint_->setGeometry(114, 258, 409, 13);
+    taxonHint_->setAccessibleName(QStringLiteral("Hinweis zur Eingabe der Sippe"));
+    connect(m_ui->Edit1, &QLineEdit::textChanged, taxonHint_, &QLabel::clear);
     taxonCount_ = new QLabel(m_ui->Panel1);
     taxonCount_->setObjectName(QStringLiteral("LabelSippen"));
     taxonCount_->setGeometry(16, 505, 300, 13);
@@ -903,8 +909,16 @@ void TForm1::Edit1KeyPress(QObject *, QChar &Key)
 {
     const QString line = m_ui->Edit1->text();
     TaxonInput input = parseTaxonInput(line);
-    if (Key != KeyCode::Enter)
+    if (Key != KeyCode::Enter) {
         input.name.clear();
+    } else if (const QString lost = textBeyondFourParts(line); !lost.isEmpty()) {
+        // Nothing typed is dropped without a word: the line stays as it is.
+        QApplication::beep();
+        showTaxonHint(QStringLiteral("Nicht übernommen: \"%1\" ginge verloren. Eine Zeile hat höchstens vier Teile "
+                                     "(Name.Status.Bemerkung.Anzahl).")
+                          .arg(lost));
+        return;
+    }
 
     const QStringList matches = FindTaxa(input.name);
     QString chosen;
@@ -920,17 +934,38 @@ void TForm1::Edit1KeyPress(QObject *, QChar &Key)
     } else {
         if (Key == KeyCode::Escape)
             m_ui->Edit1->clear();
-        return;
+        if (Key != KeyCode::Enter)
+            return;
+        // A typo finds nothing: the nearest names to choose from instead.
+        const QStringList near = taxonIndex_.findNear(input.name);
+        if (near.isEmpty())
+            return;
+        TListSelectDlg dialog(this);
+        dialog.setWindowTitle(QStringLiteral("Sippe auswählen – ähnliche Namen"));
+        dialog.ListBox1()->addItems(near);
+        dialog.ListBox1()->setCurrentRow(0);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        chosen = dialog.SelectedItem();
     }
-    addTaxon(chosen, input);
+    if (!addTaxon(chosen, input)) {
+        QApplication::beep();
+        showTaxonHint(QStringLiteral("\"%1\" steht schon in der Liste.").arg(chosen));
+    }
 }
 
-void TForm1::addTaxon(const QString &taxon, const TaxonInput &input)
+void TForm1::showTaxonHint(const QString &text)
+{
+    taxonHint_->setText(text);
+    taxonHint_->setToolTip(text);
+}
+
+bool TForm1::addTaxon(const QString &taxon, const TaxonInput &input)
 {
     TStringGrid *grid = m_ui->ArtenStrGr1;
     for (int row = 0; row < grid->RowCount(); ++row)
         if (grid->Cells(0, row).compare(taxon, Qt::CaseInsensitive) == 0)
-            return;
+            return false;
     m_ui->Edit1->clear();
     // Something new in the grid: what was deleted stays deleted.
     deletedTaxa_.clear();
@@ -938,6 +973,7 @@ void TForm1::addTaxon(const QString &taxon, const TaxonInput &input)
     const int row = grid->RowCount() - 2;
     setTaxonAt(row, {taxon, input.status, input.comment, input.count});
     grid->setCurrentCell(0, grid->RowCount() - 1);
+    return true;
 }
 
 QStringList TForm1::FindTaxa(const QString &sTaxkurz) const

@@ -167,7 +167,9 @@ private:
     static void comboKeyDown(int &Key, Qt::KeyboardModifiers Shift, QLineEdit *reference,
                              const std::function<bool()> &check, const std::function<void()> &moveOn);
     QWidget *fieldWidget(RecordField field) const;
-    void addTaxon(const QString &taxon, const TaxonInput &input);
+    // False when the taxon is in the grid already.
+    bool addTaxon(const QString &taxon, const TaxonInput &input);
+    void showTaxonHint(const QString &text);
     void requestTerminate();
     QString searchedFolders() const;
     // Reads a reference list and says what is wrong with it; false when the
@@ -212,6 +214,7 @@ private:
     bool shown_ = false;
     QList<DeletedTaxon> deletedTaxa_;
     QLabel *taxonCount_ = nullptr;
+    QLabel *taxonHint_ = nullptr;
     // The grid reference the last map pick put into Edit6.
     QString gridFromPick_;
 };

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -32,6 +33,9 @@ private slots:
     void severalMatchesOpenTheDialog();
     void dialogDoubleClickTakesEntry();
     void taxonAlreadyInGridIsNotAdded();
+    void typoOffersNearNames_data();
+    void typoOffersNearNames();
+    void nothingTypedIsDroppedSilently();
     void escapeEmptiesInput();
     void nameEmptyChangesNothing();
     void deletingRows();
@@ -165,6 +169,73 @@ void TestTaxonGrid::dialogDoubleClickTakesEntry()
     });
     type("ach mil");
     QCOMPARE(row(1)[0], QStringLiteral("Achillea millefolium ssp. sudetica"));
+}
+
+void TestTaxonGrid::typoOffersNearNames_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("added"); // empty: nothing added
+    QTest::newRow("Enter takes the nearest") << int(Qt::Key_Return) << "Achillea millefolium";
+    QTest::newRow("Esc leaves everything") << int(Qt::Key_Escape) << "";
+}
+
+void TestTaxonGrid::typoOffersNearNames()
+{
+    QFETCH(int, key);
+    QFETCH(QString, added);
+    QStringList offered;
+    QString caption;
+    whenDialogOpens([&](TListSelectDlg *dialog) {
+        caption = dialog->windowTitle();
+        for (int i = 0; i < dialog->ListBox1()->count(); ++i)
+            offered.append(dialog->ListBox1()->item(i)->text());
+        QTest::keyClick(dialog->ListBox1(), Qt::Key(key));
+    });
+    type("Achilea milefolium.2.am Weg.3");
+    QCOMPARE(caption, QStringLiteral("Sippe auswählen – ähnliche Namen"));
+    QCOMPARE(offered.value(0), QStringLiteral("Achillea millefolium"));
+    QVERIFY(!offered.contains("Abies alba"));
+    QVERIFY(!QApplication::activeModalWidget());
+    if (added.isEmpty()) {
+        QCOMPARE(grid()->RowCount(), 2);
+        QCOMPARE(input()->text(), QStringLiteral("Achilea milefolium.2.am Weg.3"));
+    } else {
+        QCOMPARE(row(1), QStringList({added, "2", "am Weg", "3"}));
+        QCOMPARE(input()->text(), QString());
+    }
+    // A name near nothing in the list: no dialog, nothing changes.
+    input()->clear();
+    type("Pinus sylvestris");
+    QCOMPARE(input()->text(), QStringLiteral("Pinus sylvestris"));
+    QVERIFY(fx_.msgs->shown.isEmpty());
+}
+
+// A fifth part, or a taxon that is in the grid already: nothing is added, the
+// line stays, and the line under the field says why.
+void TestTaxonGrid::nothingTypedIsDroppedSilently()
+{
+    auto *hint = control<QLabel>("LabelSippenHinweis");
+    const QString line = QStringLiteral("que rob.2.ca. 20 Ex. am Hang.20");
+    type(line);
+    QCOMPARE(grid()->RowCount(), 2);
+    QCOMPARE(input()->text(), line);
+    QCOMPARE(hint->text(),
+             QStringLiteral("Nicht übernommen: \" am Hang.20\" ginge verloren. Eine Zeile hat "
+                            "höchstens vier Teile (Name.Status.Bemerkung.Anzahl)."));
+    QVERIFY(hint->isVisible());
+    QVERIFY(hint->geometry().bottom() < grid()->geometry().top());
+    // Typing on clears it; four parts and a trailing dot lose nothing.
+    input()->clear();
+    QCOMPARE(hint->text(), QString());
+    type("que rob.2.ca.20.");
+    QCOMPARE(row(1), QStringList({"Quercus robur", "2", "ca", "20"}));
+    QCOMPARE(hint->text(), QString());
+
+    type("que rob.3");
+    QCOMPARE(grid()->RowCount(), 3);
+    QCOMPARE(input()->text(), QStringLiteral("que rob.3"));
+    QCOMPARE(hint->text(), QStringLiteral("\"Quercus robur\" steht schon in der Liste."));
+    QVERIFY(fx_.msgs->shown.isEmpty());
 }
 
 void TestTaxonGrid::taxonAlreadyInGridIsNotAdded()

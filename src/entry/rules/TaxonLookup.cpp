@@ -1,5 +1,8 @@
 #include "TaxonLookup.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "StrExt.h"
 #include "TextFunctions.h"
 
@@ -59,6 +62,12 @@ TaxonInput parseTaxonInput(const QString &line)
     return input;
 }
 
+QString textBeyondFourParts(const QString &line)
+{
+    const QString rest = line.section(u'.', 4);
+    return rest.trimmed().isEmpty() ? QString() : rest;
+}
+
 QString normaliseTaxonName(const QString &name)
 {
     // Blanks and control characters go at both ends.
@@ -109,5 +118,94 @@ QStringList TaxonIndex::find(const QString &sTaxkurz) const
             continue;
         result.append(entries_[i]);
     }
+    return result;
+}
+
+namespace {
+
+// The edit distances of a to every start b[0, k) of b, k = 0 … |b|: the last
+// row of the restricted Damerau–Levenshtein table, letter case not counted.
+// The rows are kept between calls: a search makes one call per entry word.
+const std::vector<int> &distancesToStarts(QStringView a, QStringView b)
+{
+    thread_local std::vector<int> before, previous, current;
+    const qsizetype n = a.size(), m = b.size();
+    for (std::vector<int> *row : {&before, &previous, &current})
+        row->assign(size_t(m + 1), 0);
+    for (qsizetype k = 0; k <= m; ++k)
+        previous[size_t(k)] = int(k);
+    for (qsizetype i = 1; i <= n; ++i) {
+        current[0] = int(i);
+        const char16_t ai = asciiLower(a[i - 1].unicode());
+        for (qsizetype k = 1; k <= m; ++k) {
+            const char16_t bk = asciiLower(b[k - 1].unicode());
+            const int cost = ai == bk ? 0 : 1;
+            int d = std::min({previous[size_t(k)] + 1, current[size_t(k - 1)] + 1, previous[size_t(k - 1)] + cost});
+            if (i > 1 && k > 1 && ai == asciiLower(b[k - 2].unicode()) && asciiLower(a[i - 2].unicode()) == bk)
+                d = std::min(d, before[size_t(k - 2)] + 1);
+            current[size_t(k)] = d;
+        }
+        std::swap(before, previous);
+        std::swap(previous, current);
+    }
+    return previous;
+}
+
+} // namespace
+
+int editDistance(QStringView a, QStringView b, int limit)
+{
+    if (std::abs(a.size() - b.size()) > limit)
+        return limit + 1;
+    return std::min(distancesToStarts(a, b).back(), limit + 1);
+}
+
+int prefixDistance(QStringView typed, QStringView word, int limit)
+{
+    const qsizetype longest = std::min(word.size(), typed.size() + limit);
+    const std::vector<int> &row = distancesToStarts(typed, word.first(longest));
+    int best = limit + 1;
+    for (qsizetype k = std::max<qsizetype>(0, typed.size() - limit); k <= longest; ++k)
+        best = std::min(best, row[size_t(k)]);
+    return best;
+}
+
+QStringList TaxonIndex::findNear(const QString &sTaxkurz, int limit) const
+{
+    QString typed[3];
+    splitThreeWords(normaliseTaxonName(sTaxkurz), typed[0], typed[1], typed[2]);
+    int words = 0;
+    while (words < 3 && !typed[words].isEmpty())
+        ++words;
+    if (words == 0 || limit <= 0)
+        return {};
+    int limits[3] = {0, 0, 0};
+    for (int w = 0; w < words; ++w)
+        limits[w] = nearWordLimit(typed[w].size());
+    struct Near {
+        int distance;
+        qsizetype index;
+    };
+    std::vector<Near> found;
+    for (qsizetype i = 0; i < words_.size(); ++i) {
+        const QString *entry[3] = {&words_[i].w1, &words_[i].w2, &words_[i].w3};
+        int sum = 0;
+        bool near = true;
+        for (int w = 0; w < words && near; ++w) {
+            if (entry[w]->isEmpty()) {
+                near = false;
+                break;
+            }
+            const int d = prefixDistance(typed[w], *entry[w], limits[w]);
+            near = d <= limits[w];
+            sum += d;
+        }
+        if (near)
+            found.push_back({sum, i});
+    }
+    std::stable_sort(found.begin(), found.end(), [](const Near &a, const Near &b) { return a.distance < b.distance; });
+    QStringList result;
+    for (size_t i = 0; i < found.size() && result.size() < limit; ++i)
+        result.append(entries_[found[i].index]);
     return result;
 }

@@ -12,10 +12,25 @@ struct TaxonInput {
     QString count;
 };
 TaxonInput parseTaxonInput(const QString &line);
+// What a line holds after its fourth ".", which parseTaxonInput drops; empty
+// when nothing but blanks would be lost.
+QString textBeyondFourParts(const QString &line);
 
 // The name as it is compared: trimmed, one blank appended, the first letter
 // upper case and at most 99 following characters lower case (A–Z only).
 QString normaliseTaxonName(const QString &name);
+
+// The Damerau–Levenshtein distance (adjacent transpositions, each letter
+// edited once) of a and b, or limit + 1 when it is larger than limit.
+int editDistance(QStringView a, QStringView b, int limit);
+// The smallest distance of a typed word to a start of word (of the typed
+// word's length, give or take limit letters), or limit + 1.
+int prefixDistance(QStringView typed, QStringView word, int limit);
+// How far a typed word may be off: 1 letter up to five letters, 2 above.
+inline int nearWordLimit(qsizetype letters)
+{
+    return letters <= 5 ? 1 : 2;
+}
 
 // The taxon list prepared for lookup: for every entry the first three words of
 // its comparison copy (rank abbreviations removed), made once when the list is
@@ -29,6 +44,14 @@ public:
     // word 1, words 2 and 3 (where given) beginning the entry's words 2 and 3;
     // all comparisons respect letter case.
     QStringList find(const QString &sTaxkurz) const;
+
+    // When find() gives nothing: the entries whose words 1 to 3 lie within
+    // a small edit distance of the typed words (nearWordLimit), the typed word
+    // compared with the start of the entry's word of about its length, so an
+    // abbreviation counts as well as a whole word. Letter case does not count.
+    // Nearest first (the sum over the words), list order among equals; at
+    // most `limit` entries.
+    QStringList findNear(const QString &sTaxkurz, int limit = 12) const;
 
     qsizetype size() const { return entries_.size(); }
 
