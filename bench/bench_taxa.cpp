@@ -1,5 +1,6 @@
 // Taxon list of 200,000 entries: loading, lookup, and as the reference for the
-// lookup a plain case-sensitive substring scan of the raw entries.
+// lookup a plain case-sensitive substring scan of the raw entries; the
+// search of near names for a typo in a list of 1,000,000.
 // Run: build/bin/bench_taxa
 #include <benchmark/benchmark.h>
 
@@ -16,7 +17,7 @@ constexpr int ListSize = 200000;
 
 // Realistic names: genus and epithet from small pools, every few entries with
 // a rank and an infraspecific epithet, some hybrids.
-QStringList generateTaxa()
+QStringList generateTaxa(int size = ListSize)
 {
     const QStringList genera = {
         "Abies",     "Acer",         "Achillea",   "Agrostis",  "Allium",    "Alnus",      "Anemone",   "Arabis",
@@ -31,8 +32,8 @@ QStringList generateTaxa()
                                   "repens",  "rubra",   "sylvatica", "vulgaris"};
     const QStringList ranks = {"ssp. ", "var. ", "f. ", "nssp. ", "nvar. "};
     QStringList taxa;
-    taxa.reserve(ListSize);
-    for (int i = 0; i < ListSize; ++i) {
+    taxa.reserve(size);
+    for (int i = 0; i < size; ++i) {
         QString name = genera[i % genera.size()] + u' ';
         if (i % 17 == 0)
             name += u'×';
@@ -123,6 +124,23 @@ void plainScan(benchmark::State &state)
     state.SetLabel(in.genus);
 }
 BENCHMARK(plainScan)->DenseRange(0, 5)->Unit(benchmark::kMicrosecond);
+
+// Typed with a slip, so that the lookup finds nothing and the near names
+// are searched.
+const char *const Typos[] = {"Achilea milefolium", "Qurecus robr", "Carx palustirs", "Buphtalmum"};
+
+void findNearNames(benchmark::State &state)
+{
+    static const TaxonIndex large(generateTaxa(1000000));
+    const QString typed = QString::fromUtf8(Typos[state.range(0)]);
+    for (auto _ : state) {
+        QStringList near = large.findNear(typed);
+        benchmark::DoNotOptimize(near.size());
+    }
+    state.SetLabel(std::string(Typos[state.range(0)]) + " (" + std::to_string(large.find(typed).size()) + " found, "
+                   + std::to_string(large.findNear(typed).size()) + " near)");
+}
+BENCHMARK(findNearNames)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -125,30 +125,43 @@ namespace {
 
 // The edit distances of a to every start b[0, k) of b, k = 0 … |b|: the last
 // row of the restricted Damerau–Levenshtein table, letter case not counted.
+// Nothing once a whole row exceeds limit: no start of b comes nearer then.
 // The rows are kept between calls: a search makes one call per entry word.
-const std::vector<int> &distancesToStarts(QStringView a, QStringView b)
+const std::vector<int> *distancesToStarts(QStringView a, QStringView b, int limit)
 {
     thread_local std::vector<int> before, previous, current;
+    thread_local std::vector<char16_t> lowerA, lowerB;
     const qsizetype n = a.size(), m = b.size();
+    lowerA.resize(size_t(n));
+    lowerB.resize(size_t(m));
+    for (qsizetype i = 0; i < n; ++i)
+        lowerA[size_t(i)] = asciiLower(a[i].unicode());
+    for (qsizetype k = 0; k < m; ++k)
+        lowerB[size_t(k)] = asciiLower(b[k].unicode());
     for (std::vector<int> *row : {&before, &previous, &current})
-        row->assign(size_t(m + 1), 0);
+        row->resize(size_t(m + 1));
     for (qsizetype k = 0; k <= m; ++k)
         previous[size_t(k)] = int(k);
+    const char16_t *x = lowerA.data(), *y = lowerB.data();
     for (qsizetype i = 1; i <= n; ++i) {
-        current[0] = int(i);
-        const char16_t ai = asciiLower(a[i - 1].unicode());
+        int *cur = current.data();
+        const int *prev = previous.data(), *bef = before.data();
+        cur[0] = int(i);
+        int rowMin = cur[0];
         for (qsizetype k = 1; k <= m; ++k) {
-            const char16_t bk = asciiLower(b[k - 1].unicode());
-            const int cost = ai == bk ? 0 : 1;
-            int d = std::min({previous[size_t(k)] + 1, current[size_t(k - 1)] + 1, previous[size_t(k - 1)] + cost});
-            if (i > 1 && k > 1 && ai == asciiLower(b[k - 2].unicode()) && asciiLower(a[i - 2].unicode()) == bk)
-                d = std::min(d, before[size_t(k - 2)] + 1);
-            current[size_t(k)] = d;
+            int d = std::min(prev[k] + 1, cur[k - 1] + 1);
+            d = std::min(d, prev[k - 1] + (x[i - 1] == y[k - 1] ? 0 : 1));
+            if (i > 1 && k > 1 && x[i - 1] == y[k - 2] && x[i - 2] == y[k - 1])
+                d = std::min(d, bef[k - 2] + 1);
+            cur[k] = d;
+            rowMin = std::min(rowMin, d);
         }
+        if (rowMin > limit)
+            return nullptr;
         std::swap(before, previous);
         std::swap(previous, current);
     }
-    return previous;
+    return &previous;
 }
 
 } // namespace
@@ -157,16 +170,21 @@ int editDistance(QStringView a, QStringView b, int limit)
 {
     if (std::abs(a.size() - b.size()) > limit)
         return limit + 1;
-    return std::min(distancesToStarts(a, b).back(), limit + 1);
+    const std::vector<int> *row = distancesToStarts(a, b, limit);
+    return row ? std::min(row->back(), limit + 1) : limit + 1;
 }
 
 int prefixDistance(QStringView typed, QStringView word, int limit)
 {
+    if (word.size() < typed.size() - limit)
+        return limit + 1;
     const qsizetype longest = std::min(word.size(), typed.size() + limit);
-    const std::vector<int> &row = distancesToStarts(typed, word.first(longest));
+    const std::vector<int> *row = distancesToStarts(typed, word.first(longest), limit);
+    if (!row)
+        return limit + 1;
     int best = limit + 1;
     for (qsizetype k = std::max<qsizetype>(0, typed.size() - limit); k <= longest; ++k)
-        best = std::min(best, row[size_t(k)]);
+        best = std::min(best, (*row)[size_t(k)]);
     return best;
 }
 
