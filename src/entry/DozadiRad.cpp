@@ -237,6 +237,7 @@ void TForm1::setupControls()
     taxonHint_->setGeometry(114, 258, 409, 13);
     taxonHint_->setAccessibleName(QStringLiteral("Hinweis zur Eingabe der Sippe"));
     connect(m_ui->Edit1, &QLineEdit::textChanged, taxonHint_, &QLabel::clear);
+    setupTypingList();
     taxonCount_ = new QLabel(m_ui->Panel1);
     taxonCount_->setObjectName(QStringLiteral("LabelSippen"));
     taxonCount_->setGeometry(16, 505, 300, 13);
@@ -951,6 +952,139 @@ void TForm1::Edit1KeyPress(QObject *, QChar &Key)
     if (!addTaxon(chosen, input)) {
         QApplication::beep();
         showTaxonHint(QStringLiteral("\"%1\" steht schon in der Liste.").arg(chosen));
+    }
+}
+
+void TForm1::setupTypingList()
+{
+    // The matches while typing: a list under the field that never takes the
+    // focus, so every key still goes to the field.
+    typingList_ = new QListWidget(m_ui->Panel1);
+    typingList_->setObjectName(QStringLiteral("ListeSippenVorschlag"));
+    typingList_->setAccessibleName(QStringLiteral("Passende Sippen"));
+    typingList_->setFocusPolicy(Qt::NoFocus);
+    typingList_->setUniformItemSizes(true);
+    typingList_->hide();
+    connect(m_ui->Edit1, &QLineEdit::textChanged, this, [this] { refreshTypingList(); });
+    connect(typingList_, &QListWidget::itemClicked, this, [this](QListWidgetItem *item) {
+        if (item->flags() & Qt::ItemIsSelectable)
+            guarded([this, item] { takeTypingEntry(item->text()); });
+    });
+    new FocusFilter(m_ui->Edit1, {}, [this](QObject *) { typingList_->hide(); });
+    new KeyDownFilter(m_ui->Edit1, [this](QObject *, int &key, Qt::KeyboardModifiers mods) {
+        if (!typingList_->isVisible() || (mods & ~Qt::KeypadModifier))
+            return;
+        const int entries = typingEntries();
+        const int row = typingList_->currentRow();
+        const int page = qMax(1, typingList_->viewport()->height() / qMax(1, typingList_->sizeHintForRow(0)));
+        switch (key) {
+        case Qt::Key_Down:
+            typingList_->setCurrentRow(qMin(row + 1, entries - 1));
+            break;
+        case Qt::Key_Up:
+            typingList_->setCurrentRow(qMax(row - 1, 0));
+            break;
+        case Qt::Key_PageDown:
+            typingList_->setCurrentRow(qMin(row + page, entries - 1));
+            break;
+        case Qt::Key_PageUp:
+            typingList_->setCurrentRow(qMax(row - page, 0));
+            break;
+        case Qt::Key_Escape:
+            // In the list, Esc closes it; otherwise it empties the field.
+            if (row < 0)
+                return;
+            typingList_->hide();
+            break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            // Only an entry the user moved to; otherwise Enter does what it does.
+            if (row < 0)
+                return;
+            takeTypingEntry(typingList_->item(row)->text());
+            break;
+        default:
+            return;
+        }
+        key = 0;
+    });
+}
+
+int TForm1::typingEntries() const
+{
+    int entries = 0;
+    while (entries < typingList_->count() && (typingList_->item(entries)->flags() & Qt::ItemIsSelectable))
+        ++entries;
+    return entries;
+}
+
+void TForm1::refreshTypingList()
+{
+    const QString name = m_ui->Edit1->text().section(u'.', 0, 0);
+    if (name.trimmed().size() < 2 || !m_ui->Edit1->hasFocus()) {
+        typingList_->hide();
+        return;
+    }
+    const TaxonIndex::FirstMatches matches = taxonIndex_.findFirst(name, TypingListEntries);
+    if (matches.total == 0) {
+        typingList_->hide();
+        return;
+    }
+    typingList_->clear();
+    typingList_->addItems(matches.entries);
+    if (matches.total > matches.entries.size()) {
+        auto *more = new QListWidgetItem(QStringLiteral("… und %1 weitere").arg(matches.total - matches.entries.size()),
+                                         typingList_);
+        more->setFlags(Qt::NoItemFlags);
+    }
+    typingList_->setCurrentRow(-1);
+    placeTypingList();
+    typingList_->show();
+    typingList_->raise();
+}
+
+void TForm1::placeTypingList()
+{
+    // Under the field, and below the grid's empty last row where the next
+    // taxon goes, as long as it is in view; above the field when there is no
+    // room below.
+    const QRect field = m_ui->Edit1->geometry();
+    TStringGrid *grid = m_ui->ArtenStrGr1;
+    int top = field.bottom() + 1;
+    const int lastRow = grid->rowCount() - 1;
+    const int rowTop = grid->rowViewportPosition(lastRow);
+    if (lastRow >= 0 && rowTop >= 0 && rowTop < grid->viewport()->height()) {
+        const QPoint below = grid->viewport()->mapTo(m_ui->Panel1, QPoint(0, rowTop + grid->rowHeight(lastRow)));
+        top = qMax(top, below.y() + 1);
+    }
+    const int rowHeight = qMax(1, typingList_->sizeHintForRow(0));
+    const int frame = 2 * typingList_->frameWidth();
+    int height = typingList_->count() * rowHeight + frame;
+    const int room = m_ui->Panel1->height() - top - 2;
+    if (room < qMin(height, 4 * rowHeight + frame)) {
+        height = qMin(height, field.top() - 2);
+        top = field.top() - height;
+    } else {
+        height = qMin(height, room);
+    }
+    const int width = qMax(field.width(), 360);
+    typingList_->setGeometry(field.left(), top, width, height);
+}
+
+void TForm1::takeTypingEntry(const QString &taxon)
+{
+    typingList_->hide();
+    const TaxonInput input = parseTaxonInput(m_ui->Edit1->text());
+    if (const QString lost = textBeyondFourParts(m_ui->Edit1->text()); !lost.isEmpty()) {
+        QApplication::beep();
+        showTaxonHint(QStringLiteral("Nicht übernommen: \"%1\" ginge verloren. Eine Zeile hat höchstens vier Teile "
+                                     "(Name.Status.Bemerkung.Anzahl).")
+                          .arg(lost));
+        return;
+    }
+    if (!addTaxon(taxon, input)) {
+        QApplication::beep();
+        showTaxonHint(QStringLiteral("\"%1\" steht schon in der Liste.").arg(taxon));
     }
 }
 

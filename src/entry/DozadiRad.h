@@ -30,6 +30,7 @@ class QLabel;
 class QScrollArea;
 class QObject;
 class QLineEdit;
+class QListWidget;
 class TFormAbout;
 class TStringGrid;
 
@@ -170,6 +171,13 @@ private:
     // False when the taxon is in the grid already.
     bool addTaxon(const QString &taxon, const TaxonInput &input);
     void showTaxonHint(const QString &text);
+    // The list of matches shown while typing a taxon name.
+    static constexpr int TypingListEntries = 12;
+    void setupTypingList();
+    void refreshTypingList();
+    void placeTypingList();
+    int typingEntries() const;
+    void takeTypingEntry(const QString &taxon);
     void requestTerminate();
     QString searchedFolders() const;
     // Reads a reference list and says what is wrong with it; false when the
@@ -215,6 +223,7 @@ private:
     QList<DeletedTaxon> deletedTaxa_;
     QLabel *taxonCount_ = nullptr;
     QLabel *taxonHint_ = nullptr;
+    QListWidget *typingList_ = nullptr;
     // The grid reference the last map pick put into Edit6.
     QString gridFromPick_;
 };

@@ -36,6 +36,8 @@ private slots:
     void typoOffersNearNames_data();
     void typoOffersNearNames();
     void nothingTypedIsDroppedSilently();
+    void matchesShownWhileTyping();
+    void typingListOfALongList();
     void escapeEmptiesInput();
     void nameEmptyChangesNothing();
     void deletingRows();
@@ -236,6 +238,82 @@ void TestTaxonGrid::nothingTypedIsDroppedSilently()
     QCOMPARE(input()->text(), QStringLiteral("que rob.3"));
     QCOMPARE(hint->text(), QStringLiteral("\"Quercus robur\" steht schon in der Liste."));
     QVERIFY(fx_.msgs->shown.isEmpty());
+}
+
+// The list under the field shows what Enter would find, from the second
+// letter on; the field keeps the keys.
+void TestTaxonGrid::matchesShownWhileTyping()
+{
+    type("que rob"); // a row in the grid, the empty row below it
+    auto *list = control<QListWidget>("ListeSippenVorschlag");
+    QCOMPARE(list->accessibleName(), QStringLiteral("Passende Sippen"));
+    QTest::keyClicks(input(), "a");
+    QVERIFY(!list->isVisible());
+    QTest::keyClicks(input(), "ch mil.3..7");
+    QVERIFY(list->isVisible());
+    QStringList shown;
+    for (int i = 0; i < list->count(); ++i)
+        shown << list->item(i)->text();
+    QCOMPARE(shown, QStringList({"Achillea millefolium", "Achillea millefolium ssp. sudetica"}));
+    QCOMPARE(list->currentRow(), -1);
+    QCOMPARE(QApplication::focusWidget(), input());
+    // Never over the grid's empty last row, where the next taxon goes.
+    const QRect lastRow(grid()->viewport()->mapTo(fx_.form.get(), grid()->visualItemRect(grid()->item(1, 0)).topLeft()),
+                        grid()->visualItemRect(grid()->item(1, 0)).size());
+    const QRect shownAt(list->mapTo(fx_.form.get(), QPoint(0, 0)), list->size());
+    QVERIFY2(!shownAt.intersects(lastRow),
+             qPrintable(QStringLiteral("%1 %2").arg(shownAt.top()).arg(lastRow.bottom())));
+
+    QTest::keyClick(input(), Qt::Key_Down);
+    QTest::keyClick(input(), Qt::Key_Down);
+    QCOMPARE(list->currentRow(), 1);
+    QCOMPARE(QApplication::focusWidget(), input());
+    QTest::keyClick(input(), Qt::Key_Return);
+    QVERIFY(fx_.msgs->shown.isEmpty());
+    QVERIFY(!QApplication::activeModalWidget());
+    QCOMPARE(row(2), QStringList({"Achillea millefolium ssp. sudetica", "3", "", "7"}));
+    QCOMPARE(input()->text(), QString());
+    QVERIFY(!list->isVisible());
+
+    // Without moving into the list, Enter does what it always did: two
+    // matches open the choice dialog.
+    whenDialogOpens([](TListSelectDlg *dialog) { QTest::keyClick(dialog->ListBox1(), Qt::Key_Escape); });
+    type("abi alb");
+    QCOMPARE(grid()->RowCount(), 4);
+    QVERIFY(list->isVisible());
+    // Leaving the field closes the list.
+    QApplication::setActiveWindow(fx_.form.get());
+    QTest::keyClick(input(), Qt::Key_Tab);
+    QVERIFY(QApplication::focusWidget() != input());
+    QVERIFY(!list->isVisible());
+}
+
+void TestTaxonGrid::typingListOfALongList()
+{
+    fx_.reset();
+    QStringList taxa;
+    for (int i = 0; i < 30; ++i)
+        taxa << QStringLiteral("Carex art%1").arg(i, 2, 10, QLatin1Char('0'));
+    fx_.make(taxa, {"Müller, Hans"});
+    QVERIFY(showActive(*fx_.form));
+    input()->setFocus();
+    QTest::keyClicks(input(), "car");
+    auto *list = control<QListWidget>("ListeSippenVorschlag");
+    QCOMPARE(list->count(), 13);
+    QCOMPARE(list->item(11)->text(), QStringLiteral("Carex art11"));
+    QCOMPARE(list->item(12)->text(), QStringLiteral("… und 18 weitere"));
+    QTest::keyClick(input(), Qt::Key_PageDown);
+    QVERIFY(list->currentRow() > 0);
+    QTest::keyClick(input(), Qt::Key_End); // the field's own key
+    for (int i = 0; i < 20; ++i)
+        QTest::keyClick(input(), Qt::Key_Down);
+    QCOMPARE(list->currentRow(), 11); // the count line is no entry
+    // Esc in the list closes it; a second Esc empties the field.
+    QTest::keyClick(input(), Qt::Key_Escape);
+    QVERIFY(!list->isVisible());
+    QCOMPARE(input()->text(), QStringLiteral("car"));
+    QTest::keyClick(input(), Qt::Key_Escape);
+    QCOMPARE(input()->text(), QString());
 }
 
 void TestTaxonGrid::taxonAlreadyInGridIsNotAdded()

@@ -100,14 +100,14 @@ TaxonIndex::TaxonIndex(const QStringList &entries)
     }
 }
 
-QStringList TaxonIndex::find(const QString &sTaxkurz) const
+template<class Take>
+void TaxonIndex::forEachMatch(const QString &sTaxkurz, Take take) const
 {
-    QStringList result;
     QString w1, w2, w3;
     splitThreeWords(normaliseTaxonName(sTaxkurz), w1, w2, w3);
     const int mode = !w3.isEmpty() ? 3 : !w2.isEmpty() ? 2 : !w1.isEmpty() ? 1 : 0;
     if (mode == 0)
-        return result;
+        return;
     for (qsizetype i = 0; i < words_.size(); ++i) {
         const Words &words = words_[i];
         if (!words.w1.contains(w1))
@@ -116,9 +116,31 @@ QStringList TaxonIndex::find(const QString &sTaxkurz) const
             continue;
         if (mode == 3 && !words.w3.startsWith(w3))
             continue;
-        result.append(entries_[i]);
+        if (!take(i))
+            return;
     }
+}
+
+QStringList TaxonIndex::find(const QString &sTaxkurz) const
+{
+    QStringList result;
+    forEachMatch(sTaxkurz, [&](qsizetype i) {
+        result.append(entries_[i]);
+        return true;
+    });
     return result;
+}
+
+TaxonIndex::FirstMatches TaxonIndex::findFirst(const QString &sTaxkurz, int limit) const
+{
+    FirstMatches matches;
+    forEachMatch(sTaxkurz, [&](qsizetype i) {
+        if (matches.entries.size() < limit)
+            matches.entries.append(entries_[i]);
+        ++matches.total;
+        return true;
+    });
+    return matches;
 }
 
 namespace {

@@ -45,6 +45,14 @@ public:
     // all comparisons respect letter case.
     QStringList find(const QString &sTaxkurz) const;
 
+    // What find() gives, as a list shown while typing: its first `limit`
+    // entries and how many there are in all.
+    struct FirstMatches {
+        QStringList entries;
+        qsizetype total = 0;
+    };
+    FirstMatches findFirst(const QString &sTaxkurz, int limit) const;
+
     // When find() gives nothing: the entries whose words 1 to 3 lie within
     // a small edit distance of the typed words (nearWordLimit), the typed word
     // compared with the start of the entry's word of about its length, so an
@@ -56,6 +64,10 @@ public:
     qsizetype size() const { return entries_.size(); }
 
 private:
+    // Calls take(i) for every matching entry i in list order until it
+    // returns false.
+    template<class Take>
+    void forEachMatch(const QString &sTaxkurz, Take take) const;
     struct Words {
         QString w1, w2, w3;
     };
