@@ -48,6 +48,7 @@
 #include "RecordDraft.h"
 #include "ReferenceSystem.h"
 #include "SingleLine.h"
+#include "TaxonUse.h"
 #include "TextFile.h"
 #include "TextFunctions.h"
 #include "ui_DozadiRad.h"
@@ -178,6 +179,7 @@ void TForm1::setupControls()
     connectHandler(m_ui->BtnSpeichern, &QPushButton::clicked, this, &TForm1::BtnSpeichernClick);
     connectHandler(m_ui->MenuItemSave, &QAction::triggered, this, &TForm1::MenuItemSaveClick);
     connectHandler(m_ui->MenuItemPositionFile, &QAction::triggered, this, &TForm1::MenuItemPositionFileClick);
+    connectHandler(m_ui->MenuItemResetTaxonUse, &QAction::triggered, this, &TForm1::MenuItemResetTaxonUseClick);
 
     auto keyPress = [this](QWidget *control, void (TForm1::*handler)(QObject *, QChar &)) {
         new KeyPressFilter(control, [this, handler](QObject *sender, QChar &key) { (this->*handler)(sender, key); });
@@ -370,6 +372,7 @@ void TForm1::FormCreate()
     if (!loadList(QStringLiteral("TaxList.txt"), QStringLiteral("Artendatei"), TaxList_))
         requestTerminate();
     taxonIndex_ = TaxonIndex(TaxList_);
+    usedTaxa_ = TaxonUse::read(paths_.settingsDir);
     if (loadList(QStringLiteral("QuarnelList.txt"), QStringLiteral("Datei mit Liste der Beobachter"), QuarnelList_)) {
         for (const QString &observer : std::as_const(QuarnelList_)) {
             auto *item = new QListWidgetItem(observer, m_ui->CheckListBox1);
@@ -1025,7 +1028,7 @@ void TForm1::refreshTypingList()
         typingList_->hide();
         return;
     }
-    const TaxonIndex::FirstMatches matches = taxonIndex_.findFirst(name, TypingListEntries);
+    const TaxonIndex::FirstMatches matches = taxonIndex_.findFirst(name, TypingListEntries, usedTaxa_);
     if (matches.total == 0) {
         typingList_->hide();
         return;
@@ -1250,6 +1253,12 @@ bool TForm1::DatenSpeichern()
     if (const auto failure = writeFileAtomically(path, prepared.bytes))
         throw NembraError(QStringLiteral("Datei \"%1\" kann nicht erstellt werden. %2").arg(path, *failure));
     draft_->saved();
+    // The season's names come first while typing; a count that cannot be
+    // written costs nothing of the record.
+    QStringList taxa;
+    for (const TaxonRow &taxon : record.taxa)
+        taxa.append(taxon.name);
+    TaxonUse::add(paths_.settingsDir, usedTaxa_, taxa);
     messages().show(Messages::Kind::Information, QStringLiteral("Datei gespeichert: ") + path);
     return true;
 }
@@ -1342,6 +1351,21 @@ void TForm1::MenuItemPositionFileClick(QObject *)
             return;
     }
     takePosition(read.positions[chosen]);
+}
+
+void TForm1::MenuItemResetTaxonUseClick(QObject *)
+{
+    const auto answer = messages().ask(
+        QStringLiteral("Die Zählung der Sippen dieser Saison wird gelöscht: die Liste beim Tippen zeigt die "
+                       "verwendeten Sippen dann nicht mehr zuerst."),
+        {QStringLiteral("&Zurücksetzen"), QStringLiteral("Abbrechen"), false});
+    if (answer != Messages::Answer::Yes)
+        return;
+    if (const auto failure = TaxonUse::reset(paths_.settingsDir)) {
+        messages().show(Messages::Kind::Warning, *failure);
+        return;
+    }
+    usedTaxa_.clear();
 }
 
 void TForm1::takePosition(const FieldPosition &position)

@@ -140,6 +140,8 @@ public:
     // altitude, date and uncertainty radius where their fields are empty.
     void MenuItemPositionFileClick(QObject *Sender);
     void takePosition(const FieldPosition &position);
+    // Forgets which taxa this season's records took, after a question.
+    void MenuItemResetTaxonUseClick(QObject *Sender);
 
     static QString usageNotice();
 
@@ -224,6 +226,8 @@ private:
     QLabel *taxonCount_ = nullptr;
     QLabel *taxonHint_ = nullptr;
     QListWidget *typingList_ = nullptr;
+    // How often each taxon went into a saved record this season.
+    QHash<QString, int> usedTaxa_;
     // The grid reference the last map pick put into Edit6.
     QString gridFromPick_;
 };

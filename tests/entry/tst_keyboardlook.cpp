@@ -173,8 +173,9 @@ void TestKeyboardLook::shortcutsAndMnemonics()
     QCOMPARE(file->title(), QStringLiteral("&Datei"));
     QCOMPARE(control<QMenu>("MenuItemHelp")->title(), QStringLiteral("&Hilfe"));
     QCOMPARE(file->actions()[0]->text(), QStringLiteral("Position aus &Datei…"));
-    QCOMPARE(file->actions()[1]->text(), QStringLiteral("&Speichern"));
-    QCOMPARE(file->actions()[2]->text(), QStringLiteral("&Beenden"));
+    QCOMPARE(file->actions()[1]->text(), QStringLiteral("&Zählung der Sippen zurücksetzen…"));
+    QCOMPARE(file->actions()[2]->text(), QStringLiteral("&Speichern"));
+    QCOMPARE(file->actions()[3]->text(), QStringLiteral("&Beenden"));
 }
 
 void TestKeyboardLook::yellowOnScreen()

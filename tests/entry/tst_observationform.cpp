@@ -154,18 +154,19 @@ void TestObservationForm::controlsAndInitialContents()
     QCOMPARE(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
     QCOMPARE(grid->selectionBehavior(), QAbstractItemView::SelectRows);
 
-    // Menu: Datei (Position aus Datei…, Speichern, Beenden), Hilfe (Info über
-    // die Nutzung, Über...).
+    // Menu: Datei (Position aus Datei…, Zählung der Sippen zurücksetzen…,
+    // Speichern, Beenden), Hilfe (Info über die Nutzung, Über...).
     auto *file = control<QMenu>(form, "MenuItemFile");
     auto *help = control<QMenu>(form, "MenuItemHelp");
     // Displayed as the words; the mnemonic's "&" only underlines a letter.
     auto shown = [](QString text) { return text.remove(u'&'); };
     QCOMPARE(shown(file->title()), QStringLiteral("Datei"));
     QCOMPARE(shown(help->title()), QStringLiteral("Hilfe"));
-    QCOMPARE(file->actions().size(), 3);
+    QCOMPARE(file->actions().size(), 4);
     QCOMPARE(file->actions()[0]->objectName(), QStringLiteral("MenuItemPositionFile"));
-    QCOMPARE(file->actions()[1]->objectName(), QStringLiteral("MenuItemSave"));
-    QCOMPARE(shown(file->actions()[2]->text()), QStringLiteral("Beenden"));
+    QCOMPARE(file->actions()[1]->objectName(), QStringLiteral("MenuItemResetTaxonUse"));
+    QCOMPARE(file->actions()[2]->objectName(), QStringLiteral("MenuItemSave"));
+    QCOMPARE(shown(file->actions()[3]->text()), QStringLiteral("Beenden"));
     QCOMPARE(shown(help->actions()[0]->text()), QStringLiteral("Info über die Nutzung"));
     QCOMPARE(shown(help->actions()[1]->text()), QStringLiteral("Über..."));
 }

@@ -38,6 +38,7 @@ private slots:
     void nothingTypedIsDroppedSilently();
     void matchesShownWhileTyping();
     void typingListOfALongList();
+    void seasonsNamesComeFirstWhileTyping();
     void escapeEmptiesInput();
     void nameEmptyChangesNothing();
     void deletingRows();
@@ -314,6 +315,54 @@ void TestTaxonGrid::typingListOfALongList()
     QCOMPARE(input()->text(), QStringLiteral("car"));
     QTest::keyClick(input(), Qt::Key_Escape);
     QCOMPARE(input()->text(), QString());
+}
+
+// Names the season's saved records took come first in the list while
+// typing, the most used first; the choice dialog keeps the list order.
+void TestTaxonGrid::seasonsNamesComeFirstWhileTyping()
+{
+    fx_.form.reset();
+    fx_.app->write("Nembra-Sippen.txt", "3\tAchillea millefolium ssp. sudetica\nkeine Zahl\n");
+    fx_.form = std::make_unique<TForm1>(fx_.app->path());
+    QVERIFY(showActive(*fx_.form));
+    auto *list = control<QListWidget>("ListeSippenVorschlag");
+    const auto shownFor = [&](const char *typed) {
+        QApplication::setActiveWindow(fx_.form.get());
+        input()->clear();
+        input()->setFocus();
+        QTest::keyClicks(input(), typed);
+        QStringList shown;
+        if (!list->isVisible())
+            return shown;
+        for (int i = 0; i < list->count(); ++i)
+            shown << list->item(i)->text();
+        return shown;
+    };
+    QCOMPARE(shownFor("ach mil"), QStringList({"Achillea millefolium ssp. sudetica", "Achillea millefolium"}));
+    QStringList offered;
+    whenDialogOpens([&](TListSelectDlg *dialog) {
+        for (int i = 0; i < dialog->ListBox1()->count(); ++i)
+            offered.append(dialog->ListBox1()->item(i)->text());
+        QTest::keyClick(dialog->ListBox1(), Qt::Key_Escape);
+    });
+    QTest::keyClick(input(), Qt::Key_Return);
+    QCOMPARE(offered, QStringList({"Achillea millefolium", "Achillea millefolium ssp. sudetica"}));
+
+    // A saved record counts its taxa.
+    input()->clear();
+    fillCompleteRecord();
+    fx_.msgs->savePath = fx_.app->path() + "Data/saison.csv";
+    QVERIFY(fx_.form->DatenSpeichern());
+    QCOMPARE(readFile(fx_.app->path() + "Nembra-Sippen.txt"),
+             QByteArray("4\tAchillea millefolium ssp. sudetica\n1\tQuercus robur\n"));
+    QCOMPARE(shownFor("que"), QStringList({"Quercus robur"}));
+
+    // Reset from the menu, after the question: the list order again.
+    fx_.msgs->answers = {Messages::Answer::Yes};
+    control<QAction>("MenuItemResetTaxonUse")->trigger();
+    QCOMPARE(fx_.msgs->shown.constLast().kind, Kind::Confirmation);
+    QVERIFY(!QFile::exists(fx_.app->path() + "Nembra-Sippen.txt"));
+    QCOMPARE(shownFor("ach mil"), QStringList({"Achillea millefolium", "Achillea millefolium ssp. sudetica"}));
 }
 
 void TestTaxonGrid::taxonAlreadyInGridIsNotAdded()

@@ -131,15 +131,37 @@ QStringList TaxonIndex::find(const QString &sTaxkurz) const
     return result;
 }
 
-TaxonIndex::FirstMatches TaxonIndex::findFirst(const QString &sTaxkurz, int limit) const
+TaxonIndex::FirstMatches TaxonIndex::findFirst(const QString &sTaxkurz, int limit,
+                                               const QHash<QString, int> &used) const
 {
     FirstMatches matches;
+    struct Used {
+        int count;
+        qsizetype index;
+    };
+    std::vector<Used> usedMatches;
+    QStringList rest;
     forEachMatch(sTaxkurz, [&](qsizetype i) {
-        if (matches.entries.size() < limit)
-            matches.entries.append(entries_[i]);
         ++matches.total;
+        const int count = used.isEmpty() ? 0 : used.value(entries_[i]);
+        if (count > 0)
+            usedMatches.push_back({count, i});
+        else if (rest.size() < limit)
+            rest.append(entries_[i]);
         return true;
     });
+    std::stable_sort(usedMatches.begin(), usedMatches.end(),
+                     [](const Used &a, const Used &b) { return a.count > b.count; });
+    for (const Used &u : usedMatches) {
+        if (matches.entries.size() >= limit)
+            break;
+        matches.entries.append(entries_[u.index]);
+    }
+    for (const QString &entry : std::as_const(rest)) {
+        if (matches.entries.size() >= limit)
+            break;
+        matches.entries.append(entry);
+    }
     return matches;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -46,12 +47,13 @@ public:
     QStringList find(const QString &sTaxkurz) const;
 
     // What find() gives, as a list shown while typing: its first `limit`
-    // entries and how many there are in all.
+    // entries and how many there are in all. Entries counted in `used` come
+    // first, the most used first; the rest keep the list order.
     struct FirstMatches {
         QStringList entries;
         qsizetype total = 0;
     };
-    FirstMatches findFirst(const QString &sTaxkurz, int limit) const;
+    FirstMatches findFirst(const QString &sTaxkurz, int limit, const QHash<QString, int> &used = {}) const;
 
     // When find() gives nothing: the entries whose words 1 to 3 lie within
     // a small edit distance of the typed words (nearWordLimit), the typed word

@@ -1,10 +1,33 @@
 #include <QTest>
 
 #include "TaxonLookup.h"
+#include "TaxonUse.h"
 
 class TestTaxonLookup : public QObject {
     Q_OBJECT
 private slots:
+    // The list shown while typing: the first entries, the total, the
+    // season's names first.
+    void firstMatches()
+    {
+        const TaxonIndex index({"Carex acuta", "Carex flacca", "Carex hirta", "Carex nigra", "Cirsium acaule"});
+        TaxonIndex::FirstMatches m = index.findFirst("car", 2);
+        QCOMPARE(m.entries, QStringList({"Carex acuta", "Carex flacca"}));
+        QCOMPARE(m.total, 4);
+        m = index.findFirst("car", 3, {{"Carex nigra", 1}, {"Carex hirta", 5}, {"Cirsium acaule", 9}});
+        QCOMPARE(m.entries, QStringList({"Carex hirta", "Carex nigra", "Carex acuta"}));
+        QCOMPARE(m.total, 4);
+        QCOMPARE(index.findFirst("x", 3).total, 0);
+    }
+
+    void usageCounts()
+    {
+        const TaxonUse::Counts counts = TaxonUse::fromBytes(
+            "2\tCarex flacca\n\tohne Zahl\n-1\tCarex hirta\nzwei\tCarex nigra\n7\tAbies alba");
+        QCOMPARE(counts, TaxonUse::Counts({{"Carex flacca", 2}, {"Abies alba", 7}}));
+        QCOMPARE(TaxonUse::fromBytes(TaxonUse::toBytes(counts)), counts);
+        QCOMPARE(TaxonUse::toBytes(counts), QByteArray("7\tAbies alba\n2\tCarex flacca\n"));
+    }
     void findTaxa_data();
     void findTaxa();
     void normalisation_data();
