@@ -11,7 +11,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QRegularExpression>
-#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 #include <QUdpSocket>
@@ -45,6 +44,22 @@ public:
     static inline std::function<void()> onClick;
     Q_INVOKABLE void NewCenterCoordinate(const QString &sLat, const QString &sLong) { centres.append({sLat, sLong}); }
     static inline QList<QStringList> clicks, centres;
+};
+
+// The two tile layers from a server of the test's own, for one test.
+class LocalTiles {
+public:
+    explicit LocalTiles(const ElevationServer &server, const char *streetSuffix = "")
+        : saved_(MapService::config())
+    {
+        MapService::Config &c = MapService::config();
+        c.satellite.url = QStringLiteral("http://%1/sat/{z}/{x}/{y}").arg(server.host());
+        c.street.url = QStringLiteral("http://%1/street/{z}/{x}/{y}%2").arg(server.host(), QLatin1String(streetSuffix));
+    }
+    ~LocalTiles() { MapService::config() = saved_; }
+
+private:
+    MapService::Config saved_;
 };
 
 class TestMapPage : public QObject {
@@ -343,11 +358,7 @@ void TestMapPage::pageReachesOnlyItsFilesAndTheTiles()
     // Port 80 of this machine, where the document claims to come from
     // (only where the test may listen there).
     ElevationServer localhost80(80);
-    MapService::Config &config = MapService::config();
-    const MapService::Config saved = config;
-    const auto restore = qScopeGuard([&] { config = saved; });
-    config.satellite.url = QStringLiteral("http://%1/sat/{z}/{x}/{y}").arg(tiles.host());
-    config.street.url = QStringLiteral("http://%1/street/{z}/{x}/{y}").arg(tiles.host());
+    const LocalTiles local(tiles);
 
     loadMap();
     QTRY_VERIFY_WITH_TIMEOUT(!tiles.paths.isEmpty(), 10000);
@@ -435,11 +446,7 @@ void TestMapPage::scriptRunDuringACallRunsBeforeItReturns()
 void TestMapPage::tileServersGetOnlyTiles()
 {
     ElevationServer tiles;
-    MapService::Config &config = MapService::config();
-    const MapService::Config saved = config;
-    const auto restore = qScopeGuard([&] { config = saved; });
-    config.satellite.url = QStringLiteral("http://%1/sat/{z}/{x}/{y}").arg(tiles.host());
-    config.street.url = QStringLiteral("http://%1/street/{z}/{x}/{y}.png").arg(tiles.host());
+    const LocalTiles local(tiles, ".png");
     loadMap();
     QTRY_VERIFY_WITH_TIMEOUT(!tiles.paths.isEmpty(), 10000);
 
