@@ -11,22 +11,27 @@ namespace {
 const CharSet Dot{u'.'};
 
 // Word 1 to 3 of a text in which every blank ends a word.
-void splitThreeWords(QStringView text, QString &w1, QString &w2, QString &w3)
+void splitThreeWords(QStringView text, QStringView &w1, QStringView &w2, QStringView &w3)
 {
-    QString *words[] = {&w1, &w2, &w3};
+    QStringView *words[] = {&w1, &w2, &w3};
     qsizetype start = 0;
     for (int i = 0; i < 3; ++i) {
         if (start > text.size()) {
-            words[i]->clear();
+            *words[i] = QStringView();
             continue;
         }
         qsizetype end = text.indexOf(u' ', start);
         if (end < 0)
             end = text.size();
-        *words[i] = text.sliced(start, end - start).toString();
+        *words[i] = text.sliced(start, end - start);
         start = end + 1;
     }
 }
+
+// The rank abbreviations left out of an entry before it is compared, in the
+// order they are removed.
+const QString Ranks[] = {QStringLiteral("nvar. "), QStringLiteral("var. "), QStringLiteral("nssp. "),
+                         QStringLiteral("ssp. "),  QStringLiteral("f. "),   QStringLiteral("sect. ")};
 
 QStringView trimBlanks(QStringView text)
 {
@@ -49,6 +54,54 @@ char16_t asciiLower(char16_t c)
 }
 
 } // namespace
+
+void appendWithoutRanks(QString &out, const QString &entry)
+{
+    // Every abbreviation ends with ". ". With that only once in the entry,
+    // only the first abbreviation that ends there can go, unless taking it
+    // out makes another ". ".
+    const qsizetype end = entry.indexOf(QLatin1String(". "));
+    if (end < 0) {
+        out += entry;
+        return;
+    }
+    if (entry.indexOf(QLatin1String(". "), end + 1) < 0) {
+        const QString *ending = nullptr;
+        for (const QString &rank : Ranks) {
+            const qsizetype letters = rank.size() - 2;
+            bool same = end >= letters;
+            for (qsizetype k = 0; k < letters && same; ++k)
+                same = entry[end - letters + k].toCaseFolded() == rank[k];
+            if (same) {
+                ending = &rank;
+                break;
+            }
+        }
+        if (!ending) {
+            out += entry;
+            return;
+        }
+        const QStringView before = QStringView(entry).first(end - (ending->size() - 2));
+        const QStringView after = QStringView(entry).sliced(end + 2);
+        // A new ". " where the two parts meet needs the slow way.
+        if (!(before.endsWith(u'.') && after.startsWith(u' '))) {
+            out += before;
+            out += after;
+            return;
+        }
+    }
+    QString copy = entry;
+    for (const QString &rank : Ranks)
+        copy.remove(rank, Qt::CaseInsensitive);
+    out += copy;
+}
+
+QString withoutRanks(const QString &entry)
+{
+    QString out;
+    appendWithoutRanks(out, entry);
+    return out;
+}
 
 TaxonInput parseTaxonInput(const QString &line)
 {
@@ -82,29 +135,48 @@ QString normaliseTaxonName(const QString &name)
 TaxonIndex::TaxonIndex(const QStringList &entries)
     : entries_(entries)
 {
-    static const QString ranks[] = {QStringLiteral("nvar. "), QStringLiteral("var. "), QStringLiteral("nssp. "),
-                                    QStringLiteral("ssp. "),  QStringLiteral("f. "),   QStringLiteral("sect. ")};
+    // The first three words of every entry's comparison copy, one after the
+    // other in one buffer, so that a lookup reads memory in order; the views
+    // into it are made once the buffer is complete and does not move.
+    struct Span {
+        qsizetype at, size;
+    };
+    std::vector<Span> spans(size_t(entries.size()));
+    copies_.reserve(entries.size() * 24);
+    for (qsizetype i = 0; i < entries.size(); ++i) {
+        const qsizetype at = copies_.size();
+        const QString &entry = entries[i];
+        // Without a dot no rank abbreviation can occur.
+        if (entry.contains(u'.'))
+            appendWithoutRanks(copies_, entry);
+        else
+            copies_ += entry;
+        QStringView text = trimBlanks(QStringView(copies_).sliced(at));
+        qsizetype end = -1;
+        for (int word = 0; word < 3 && end < text.size(); ++word) {
+            end = text.indexOf(u' ', end + 1);
+            if (end < 0)
+                end = text.size();
+        }
+        const qsizetype start = text.data() - copies_.constData();
+        copies_.truncate(start + qMax<qsizetype>(0, end));
+        spans[size_t(i)] = {start, copies_.size() - start};
+    }
+    copies_.squeeze();
     words_.resize(entries.size());
     for (qsizetype i = 0; i < entries.size(); ++i) {
-        const QString &entry = entries[i];
         Words &words = words_[i];
-        if (entry.contains(u'.')) {
-            QString copy = entry;
-            for (const QString &rank : ranks)
-                copy.remove(rank, Qt::CaseInsensitive);
-            splitThreeWords(trimBlanks(copy), words.w1, words.w2, words.w3);
-        } else {
-            // Without a dot no rank abbreviation can occur.
-            splitThreeWords(trimBlanks(entry), words.w1, words.w2, words.w3);
-        }
+        splitThreeWords(QStringView(copies_).sliced(spans[size_t(i)].at, spans[size_t(i)].size), words.w1, words.w2,
+                        words.w3);
     }
 }
 
 template<class Take>
 void TaxonIndex::forEachMatch(const QString &sTaxkurz, Take take) const
 {
-    QString w1, w2, w3;
-    splitThreeWords(normaliseTaxonName(sTaxkurz), w1, w2, w3);
+    const QString typed = normaliseTaxonName(sTaxkurz);
+    QStringView w1, w2, w3;
+    splitThreeWords(typed, w1, w2, w3);
     const int mode = !w3.isEmpty() ? 3 : !w2.isEmpty() ? 2 : !w1.isEmpty() ? 1 : 0;
     if (mode == 0)
         return;
@@ -234,8 +306,9 @@ int prefixDistance(QStringView typed, QStringView word, int limit)
 
 QStringList TaxonIndex::findNear(const QString &sTaxkurz, int limit) const
 {
-    QString typed[3];
-    splitThreeWords(normaliseTaxonName(sTaxkurz), typed[0], typed[1], typed[2]);
+    const QString normalised = normaliseTaxonName(sTaxkurz);
+    QStringView typed[3];
+    splitThreeWords(normalised, typed[0], typed[1], typed[2]);
     int words = 0;
     while (words < 3 && !typed[words].isEmpty())
         ++words;
@@ -250,15 +323,15 @@ QStringList TaxonIndex::findNear(const QString &sTaxkurz, int limit) const
     };
     std::vector<Near> found;
     for (qsizetype i = 0; i < words_.size(); ++i) {
-        const QString *entry[3] = {&words_[i].w1, &words_[i].w2, &words_[i].w3};
+        const QStringView entry[3] = {words_[i].w1, words_[i].w2, words_[i].w3};
         int sum = 0;
         bool near = true;
         for (int w = 0; w < words && near; ++w) {
-            if (entry[w]->isEmpty()) {
+            if (entry[w].isEmpty()) {
                 near = false;
                 break;
             }
-            const int d = prefixDistance(typed[w], *entry[w], limits[w]);
+            const int d = prefixDistance(typed[w], entry[w], limits[w]);
             near = d <= limits[w];
             sum += d;
         }

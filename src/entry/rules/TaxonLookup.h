@@ -17,6 +17,11 @@ TaxonInput parseTaxonInput(const QString &line);
 // when nothing but blanks would be lost.
 QString textBeyondFourParts(const QString &line);
 
+// An entry as it is compared: without its rank abbreviations ("nvar. ",
+// "var. ", "nssp. ", "ssp. ", "f. ", "sect. "), every occurrence of each
+// one in turn, letter case aside.
+QString withoutRanks(const QString &entry);
+
 // The name as it is compared: trimmed, one blank appended, the first letter
 // upper case and at most 99 following characters lower case (A–Z only).
 QString normaliseTaxonName(const QString &name);
@@ -70,9 +75,12 @@ private:
     // returns false.
     template<class Take>
     void forEachMatch(const QString &sTaxkurz, Take take) const;
+    // Views into copies_, which holds the words of every entry's comparison
+    // copy and is never changed.
     struct Words {
-        QString w1, w2, w3;
+        QStringView w1, w2, w3;
     };
     QStringList entries_;
+    QString copies_;
     QList<Words> words_;
 };

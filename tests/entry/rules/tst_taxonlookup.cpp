@@ -6,6 +6,40 @@
 class TestTaxonLookup : public QObject {
     Q_OBJECT
 private slots:
+    // What each rank removal in turn leaves, also where taking one out makes
+    // another or the abbreviation is written in other letters.
+    void ranksLeftOut_data()
+    {
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("compared");
+        QTest::newRow("subspecies") << "Achillea millefolium ssp. sudetica"
+                                    << "Achillea millefolium sudetica";
+        QTest::newRow("no blank after the dot") << "Abies alba Mill."
+                                                << "Abies alba Mill.";
+        QTest::newRow("author's dot") << "Abies alba Mill. x"
+                                      << "Abies alba Mill. x";
+        QTest::newRow("upper case") << "Carex flava VAR. alpina"
+                                    << "Carex flava alpina";
+        QTest::newRow("long s folds") << "Carex flava \u017Fsp. x"
+                                      << "Carex flava x";
+        QTest::newRow("nvar before var") << "Mentha nvar. x"
+                                         << "Mentha x";
+        QTest::newRow("two abbreviations") << "Rosa f. x var. y"
+                                           << "Rosa x y";
+        QTest::newRow("one made by removing another") << "A vnvar. ar. b"
+                                                      << "A b";
+        QTest::newRow("a new dot and blank") << "A a.nvar.  b"
+                                             << "A a. b";
+        QTest::newRow("inside a word") << "Sorbus xvar. y"
+                                       << "Sorbus xy";
+    }
+    void ranksLeftOut()
+    {
+        QFETCH(QString, entry);
+        QFETCH(QString, compared);
+        QCOMPARE(withoutRanks(entry), compared);
+    }
+
     // The list shown while typing: the first entries, the total, the
     // season's names first.
     void firstMatches()
