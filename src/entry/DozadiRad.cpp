@@ -913,48 +913,60 @@ void TForm1::Edit1KeyPress(QObject *, QChar &Key)
 {
     const QString line = m_ui->Edit1->text();
     TaxonInput input = parseTaxonInput(line);
-    if (Key != KeyCode::Enter) {
+    if (Key != KeyCode::Enter)
         input.name.clear();
-    } else if (const QString lost = textBeyondFourParts(line); !lost.isEmpty()) {
-        // Nothing typed is dropped without a word: the line stays as it is.
-        QApplication::beep();
-        showTaxonHint(QStringLiteral("Nicht übernommen: \"%1\" ginge verloren. Eine Zeile hat höchstens vier Teile "
-                                     "(Name.Status.Bemerkung.Anzahl).")
-                          .arg(lost));
+    else if (refuseLostText(line))
         return;
-    }
 
     const QStringList matches = FindTaxa(input.name);
     QString chosen;
     if (matches.size() >= 2) {
-        TListSelectDlg dialog(this);
-        dialog.ListBox1()->addItems(matches);
-        dialog.ListBox1()->setCurrentRow(0);
-        if (dialog.exec() != QDialog::Accepted)
+        if (!chooseTaxon(matches, QString(), chosen))
             return;
-        chosen = dialog.SelectedItem();
     } else if (matches.size() == 1) {
         chosen = matches.constFirst();
     } else {
         if (Key == KeyCode::Escape)
             m_ui->Edit1->clear();
-        if (Key != KeyCode::Enter)
-            return;
         // A typo finds nothing: the nearest names to choose from instead.
-        const QStringList near = taxonIndex_.findNear(input.name);
-        if (near.isEmpty())
+        const QStringList near = Key == KeyCode::Enter ? taxonIndex_.findNear(input.name) : QStringList();
+        if (near.isEmpty() || !chooseTaxon(near, QStringLiteral("Sippe auswählen – ähnliche Namen"), chosen))
             return;
-        TListSelectDlg dialog(this);
-        dialog.setWindowTitle(QStringLiteral("Sippe auswählen – ähnliche Namen"));
-        dialog.ListBox1()->addItems(near);
-        dialog.ListBox1()->setCurrentRow(0);
-        if (dialog.exec() != QDialog::Accepted)
-            return;
-        chosen = dialog.SelectedItem();
     }
-    if (!addTaxon(chosen, input)) {
+    takeTaxon(chosen, input);
+}
+
+bool TForm1::chooseTaxon(const QStringList &entries, const QString &caption, QString &chosen)
+{
+    TListSelectDlg dialog(this);
+    if (!caption.isEmpty())
+        dialog.setWindowTitle(caption);
+    dialog.ListBox1()->addItems(entries);
+    dialog.ListBox1()->setCurrentRow(0);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    chosen = dialog.SelectedItem();
+    return true;
+}
+
+bool TForm1::refuseLostText(const QString &line)
+{
+    // Nothing typed is dropped without a word: the line stays as it is.
+    const QString lost = textBeyondFourParts(line);
+    if (lost.isEmpty())
+        return false;
+    QApplication::beep();
+    showTaxonHint(QStringLiteral("Nicht übernommen: \"%1\" ginge verloren. Eine Zeile hat höchstens vier Teile "
+                                 "(Name.Status.Bemerkung.Anzahl).")
+                      .arg(lost));
+    return true;
+}
+
+void TForm1::takeTaxon(const QString &taxon, const TaxonInput &input)
+{
+    if (!addTaxon(taxon, input)) {
         QApplication::beep();
-        showTaxonHint(QStringLiteral("\"%1\" steht schon in der Liste.").arg(chosen));
+        showTaxonHint(QStringLiteral("\"%1\" steht schon in der Liste.").arg(taxon));
     }
 }
 
@@ -1077,18 +1089,9 @@ void TForm1::placeTypingList()
 void TForm1::takeTypingEntry(const QString &taxon)
 {
     typingList_->hide();
-    const TaxonInput input = parseTaxonInput(m_ui->Edit1->text());
-    if (const QString lost = textBeyondFourParts(m_ui->Edit1->text()); !lost.isEmpty()) {
-        QApplication::beep();
-        showTaxonHint(QStringLiteral("Nicht übernommen: \"%1\" ginge verloren. Eine Zeile hat höchstens vier Teile "
-                                     "(Name.Status.Bemerkung.Anzahl).")
-                          .arg(lost));
-        return;
-    }
-    if (!addTaxon(taxon, input)) {
-        QApplication::beep();
-        showTaxonHint(QStringLiteral("\"%1\" steht schon in der Liste.").arg(taxon));
-    }
+    const QString line = m_ui->Edit1->text();
+    if (!refuseLostText(line))
+        takeTaxon(taxon, parseTaxonInput(line));
 }
 
 void TForm1::showTaxonHint(const QString &text)

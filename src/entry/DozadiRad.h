@@ -173,6 +173,14 @@ private:
     // False when the taxon is in the grid already.
     bool addTaxon(const QString &taxon, const TaxonInput &input);
     void showTaxonHint(const QString &text);
+    // The choice dialog over entries (with its own caption when given);
+    // false when the user cancelled.
+    bool chooseTaxon(const QStringList &entries, const QString &caption, QString &chosen);
+    // True, with a beep and the line under the field, when the line holds
+    // text beyond its fourth part.
+    bool refuseLostText(const QString &line);
+    // Adds the taxon, or beeps and says that it is in the grid already.
+    void takeTaxon(const QString &taxon, const TaxonInput &input);
     // The list of matches shown while typing a taxon name.
     static constexpr int TypingListEntries = 12;
     void setupTypingList();
