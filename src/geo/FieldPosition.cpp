@@ -6,6 +6,11 @@
 #include "GpxReader.h"
 #include "PhotoPosition.h"
 
+QString FieldPosition::pickedText() const
+{
+    return QString::number(latitude, 'f', 6) + QStringLiteral(", ") + QString::number(longitude, 'f', 6);
+}
+
 PositionRead readPositionFile(const QString &path)
 {
     PositionRead out;

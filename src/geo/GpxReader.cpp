@@ -88,11 +88,6 @@ QList<FieldPosition> thinned(const QList<Point> &track)
 
 } // namespace
 
-QString FieldPosition::pickedText() const
-{
-    return QString::number(latitude, 'f', 6) + QStringLiteral(", ") + QString::number(longitude, 'f', 6);
-}
-
 PositionRead readGpx(const QByteArray &document)
 {
     PositionRead out;
